@@ -1,0 +1,65 @@
+// Whole-file reads and all-or-nothing file replacement. Every failure is a
+// RunError that names the file and says what went wrong.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brackwyn {
+
+// `role` says what the file is for, e.g. `coast bitmap (txtBitmapCoast)`;
+// it opens every message about the file.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::string_view role);
+
+// Size of an existing file, or of a new empty one created under that name.
+std::uint64_t FileLengthCreatingIfMissing(const std::filesystem::path& path, std::string_view role);
+
+// Writes a file beside the target and renames it over the target on commit,
+// so a failed or abandoned write never replaces a good file with a partial
+// one. Writes are buffered; nothing is visible under the target name before
+// commit().
+class ReplacingFile {
+ public:
+  enum class Sync { OnCommit, Never };
+
+  // Sync::Never skips fsync on commit: for large outputs that are cheap to
+  // make again, where the sync would cost more than the whole run.
+  ReplacingFile(std::filesystem::path target, std::string role, Sync sync = Sync::OnCommit);
+  ~ReplacingFile();  // removes the temporary file unless committed
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  void append(const void* data, std::size_t size);
+  void append(const std::vector<std::uint8_t>& bytes) { append(bytes.data(), bytes.size()); }
+  // Overwrites bytes already appended (e.g. a count known only at the end).
+  void writeAt(std::uint64_t offset, const void* data, std::size_t size);
+  std::uint64_t size() const { return written_ + buffer_.size(); }
+
+  // Flushes, syncs to disk if asked to, closes and renames over the target.
+  void commit();
+
+  const std::filesystem::path& temporaryPath() const { return temporary_; }
+
+ private:
+  void flush();
+  [[noreturn]] void fail(std::string_view what, int error) const;
+
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  std::string role_;
+  Sync sync_;
+  int fd_ = -1;
+  std::uint64_t written_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  bool committed_ = false;
+};
+
+// "the plugin file (txtESP) \"Brackwyn.esp\"": how messages name a file.
+std::string NameFile(std::string_view role, const std::filesystem::path& path);
+
+}  // namespace brackwyn

@@ -1,0 +1,22 @@
+// Text-to-number conversion of settings: plain decimal numbers only, so that
+// a typo stops the run with a message instead of turning into a silent 0.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "app/window_model.hpp"
+
+namespace brackwyn {
+
+// Blanks and tabs around the number are ignored; the rest must be an optional
+// sign, digits and an optional fractional part. nullopt for anything else.
+std::optional<double> ParseDecimal(std::string_view text);
+
+// Nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
+double RoundHalfEven(double value);
+
+// The setting's text as a number; a RunError naming the setting otherwise.
+double SettingNumber(const WindowModel& window, std::string_view name);
+
+}  // namespace brackwyn

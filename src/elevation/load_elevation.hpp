@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/run_state.hpp"
+
+namespace brackwyn {
+
+// Reads the three height bitmaps into HeightLayers and allocates an all-zero HeightGrid.
+void LoadElevation(RunContext& run);
+
+}  // namespace brackwyn

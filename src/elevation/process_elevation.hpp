@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/run_state.hpp"
+
+namespace brackwyn {
+
+// Scales the three layers and merges them into HeightGrid with a -256 border.
+void ProcessElevation(RunContext& run);
+
+}  // namespace brackwyn

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/run_state.hpp"
+
+namespace brackwyn {
+
+// Places objects from the density bitmaps into the work files (skipped when chkCreateObjects is
+// unchecked).
+void CreateObjects(RunContext& run);
+
+}  // namespace brackwyn

@@ -1,0 +1,72 @@
+// Shared test helpers: a scratch folder per test, a front end that records
+// what the window would have shown, and a run context wired to both.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/front_end.hpp"
+#include "app/run_state.hpp"
+
+namespace brackwyn::testing {
+
+// A fresh folder under the system's temporary folder, removed on destruction.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ShownMessage {
+  std::string title;
+  std::string text;
+  bool error;
+};
+
+class RecordingFrontEnd : public FrontEnd {
+ public:
+  bool processEvents() override {
+    ++eventCalls;
+    return false;
+  }
+  void showMessage(std::string_view title, std::string_view text) override {
+    messages.push_back({std::string(title), std::string(text), false});
+  }
+  void showError(std::string_view title, std::string_view text) override {
+    messages.push_back({std::string(title), std::string(text), true});
+  }
+  void modelChanged(std::string_view name) override {
+    if (name == "frmMain")
+      captions.push_back(lastWindow->caption());
+  }
+
+  const WindowModel* lastWindow = nullptr;
+  long long eventCalls = 0;
+  std::vector<ShownMessage> messages;
+  std::vector<std::string> captions;  // every caption shown, in order
+};
+
+// A window model, reporter and run state that work in a scratch folder.
+struct TestRun {
+  TestRun();
+
+  ScratchFolder folder;
+  WindowModel window;
+  RecordingFrontEnd frontEnd;
+  ProgressReporter progress{window};
+  RunState state;
+  RunContext context{window, progress, state};
+};
+
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
+
+}  // namespace brackwyn::testing

@@ -1,0 +1,118 @@
+// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, into a
+// folder, so that a newcomer sees a real result without painting anything.
+// The output is the same on every machine: the noise is integer hashing and
+// IEEE double arithmetic only.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+#include "gray_bitmap.hpp"
+
+namespace {
+
+using brackwyn::tools::kGrayBitmapSide;
+
+std::uint32_t Hash(std::int32_t x, std::int32_t y, std::uint32_t salt) {
+  std::uint64_t h = static_cast<std::uint32_t>(x) * 0x9E3779B1ull ^
+                    static_cast<std::uint32_t>(y) * 0x85EBCA77ull ^ salt * 0xC2B2AE3Dull;
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  h ^= h >> 32;
+  return static_cast<std::uint32_t>(h);
+}
+
+double SmoothStep(double t) {
+  return t * t * (3 - 2 * t);
+}
+
+// Value noise in [0, 1] with a lattice of `cell` pixels.
+double ValueNoise(double x, double y, double cell, std::uint32_t salt) {
+  double gx = x / cell, gy = y / cell;
+  auto x0 = static_cast<std::int32_t>(std::floor(gx));
+  auto y0 = static_cast<std::int32_t>(std::floor(gy));
+  double fx = SmoothStep(gx - x0), fy = SmoothStep(gy - y0);
+  auto corner = [&](int dx, int dy) { return Hash(x0 + dx, y0 + dy, salt) / 4294967295.0; };
+  double bottom = corner(0, 0) + (corner(1, 0) - corner(0, 0)) * fx;
+  double top = corner(0, 1) + (corner(1, 1) - corner(0, 1)) * fx;
+  return bottom + (top - bottom) * fy;
+}
+
+double Fractal(double x, double y, double cell, std::uint32_t salt) {
+  double sum = 0, weight = 1, total = 0;
+  for (int octave = 0; octave < 4; ++octave) {
+    sum += weight * ValueNoise(x, y, cell, salt + octave);
+    total += weight;
+    weight *= 0.5;
+    cell *= 0.5;
+  }
+  return sum / total;
+}
+
+double Clamp01(double v) {
+  return std::clamp(v, 0.0, 1.0);
+}
+
+// How far inside the island a pixel lies: 0 on the shore line, positive
+// inland, negative at sea, in units of the island's radius.
+std::vector<double> Inland() {
+  std::vector<double> inland(std::size_t{kGrayBitmapSide} * kGrayBitmapSide);
+  const double centre = kGrayBitmapSide / 2.0;
+  for (int y = 0; y < kGrayBitmapSide; ++y) {
+    for (int x = 0; x < kGrayBitmapSide; ++x) {
+      double dx = x - centre, dy = (y - centre) * 1.15;
+      double radius = 1150 + 420 * (Fractal(x, y, 700, 11) - 0.5);
+      inland[std::size_t{kGrayBitmapSide} * y + x] = 1 - std::sqrt(dx * dx + dy * dy) / radius;
+    }
+  }
+  return inland;
+}
+
+int Coast(double inland) {
+  if (inland < 0)
+    return static_cast<int>(std::lround(223 * std::pow(Clamp01(1 + inland * 2.6), 1.6)));
+  return 224 + static_cast<int>(std::lround(31 * SmoothStep(Clamp01(inland * 9))));
+}
+
+int Interior(double inland, int x, int y) {
+  double hills = Fractal(x, y, 420, 23);
+  return static_cast<int>(std::lround(255 * SmoothStep(Clamp01(inland * 5)) * hills));
+}
+
+int Mountain(double inland, int x, int y) {
+  // A ridge that winds from the south-west to the north-east of the island.
+  double along = (x + y) / 2.0;
+  double across = (x - y) / 1.4142 + 260 * std::sin(along / 430.0);
+  double ridge = std::exp(-(across * across) / (2 * 230.0 * 230.0));
+  double peaks = 0.45 + 0.55 * Fractal(x, y, 300, 37);
+  return static_cast<int>(std::lround(255 * ridge * peaks * SmoothStep(Clamp01(inland * 2.2))));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 2 || (argc == 2 && (std::string_view(argv[1]) == "--help"))) {
+    std::cout << "usage: make_example_world [FOLDER]\n"
+                 "Writes coast.bmp, interior.bmp and mountain.bmp of an example island.\n";
+    return argc > 2 ? 2 : 0;
+  }
+  std::filesystem::path folder = argc == 2 ? argv[1] : ".";
+  try {
+    std::filesystem::create_directories(folder);
+    std::vector<double> inland = Inland();
+    auto at = [&](int x, int y) { return inland[std::size_t{kGrayBitmapSide} * y + x]; };
+    using brackwyn::tools::WriteGrayBitmap;
+    WriteGrayBitmap(folder / "coast.bmp", [&](int x, int y) { return Coast(at(x, y)); });
+    WriteGrayBitmap(folder / "interior.bmp",
+                    [&](int x, int y) { return Interior(at(x, y), x, y); });
+    WriteGrayBitmap(folder / "mountain.bmp",
+                    [&](int x, int y) { return Mountain(at(x, y), x, y); });
+  } catch (const std::exception& error) {
+    std::cerr << "make_example_world: " << error.what() << "\n";
+    return 1;
+  }
+  std::cout << "Wrote coast.bmp, interior.bmp and mountain.bmp to " << folder.string() << "\n";
+  return 0;
+}
