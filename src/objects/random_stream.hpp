@@ -5,6 +5,7 @@
 // neighbouring draws are uncorrelated.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace brackwyn {
@@ -29,6 +30,11 @@ class RandomStream {
   static constexpr std::uint32_t Bits24(std::uint64_t key, std::uint64_t n) {
     return static_cast<std::uint32_t>(Mix(key + (n + 1) * kGamma) >> 40);
   }
+
+  // The top 8 bits of draws first .. first + count - 1 into out[0 .. count - 1],
+  // computed many at a time: floor(256 r) for each draw r.
+  static void TopBytes(std::uint64_t key, std::uint64_t first, std::size_t count,
+                       std::uint8_t* out);
 
   std::uint32_t nextBits24() { return Bits24(key_, counter_++); }
 

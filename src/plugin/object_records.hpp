@@ -9,6 +9,14 @@
 
 namespace brackwyn {
 
+// The values of one reference. `draw` is a draw of the run's random stream.
+// Scale: (floor((2v + 1) draw - v) + 100) / 100 for a scale variation of v.
+float ReferenceScale(int scaleVariation, float draw);
+// Rotation about Z: draw * 7.28318530717959.
+float ReferenceRotation(float draw);
+// Terrain height at block column k, block row j (0..511) of cell (column, row).
+float TerrainHeightAt(const HeightGrid& grid, int column, int row, int k, int j);
+
 // Appends one STAT record per kind, in kind order; returns how many.
 int WriteStaticsBlock(const ObjectPalette& palette, RecordWriter& out);
 

@@ -1,0 +1,51 @@
+// ObjectDensity: every kind's density bitmap sampled into one grid that lives
+// for the object stage only. The kinds of one pixel sit side by side, because
+// placement consults all of them at every pixel; a second grid keeps each
+// pixel's highest density so that pixels where no kind can be placed are
+// skipped at a glance.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "app/run_state.hpp"
+#include "app/units.hpp"
+
+namespace brackwyn {
+
+class ObjectDensity {
+ public:
+  void allocate(int kindCount);
+  void release();
+
+  int kindCount() const { return kindCount_; }
+
+  // Samples the middle byte of every pixel of a 24-bit bitmap's bytes into the
+  // grid of `kind` (1-based). The caller has checked the length.
+  void sampleBitmap(int kind, std::span<const std::uint8_t> bitmapBytes);
+
+  // The densities of kinds 1..kindCount at pixel (x, y), in kind order.
+  const std::uint8_t* pixel(int x, int y) const {
+    return values_.data() + PixelIndex(x, y) * static_cast<std::size_t>(kindCount_);
+  }
+  std::uint8_t at(int kind, int x, int y) const { return pixel(x, y)[kind - 1]; }
+  std::uint8_t highest(int x, int y) const { return highest_[PixelIndex(x, y)]; }
+
+ private:
+  static std::size_t PixelIndex(int x, int y) {
+    return static_cast<std::size_t>(y) * kBitmapSide + static_cast<std::size_t>(x);
+  }
+
+  int kindCount_ = 0;
+  std::vector<std::uint8_t> values_;
+  std::vector<std::uint8_t> highest_;
+};
+
+// Loads the density bitmap of every kind of run.state.objectPalette, in kind
+// order, with the loading caption before each. Throws RunError naming the
+// kind and file when a bitmap is missing, unreadable or too short.
+void LoadObjectDensities(RunContext& run, ObjectDensity& density);
+
+}  // namespace brackwyn

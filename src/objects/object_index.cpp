@@ -1,0 +1,179 @@
+#include "objects/object_index.hpp"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/file_io.hpp"
+#include "app/number_text.hpp"
+#include "app/run_error.hpp"
+
+namespace brackwyn {
+namespace {
+
+constexpr int kFieldsPerRecord = 5;
+
+class FieldReader {
+ public:
+  explicit FieldReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  // A field may start at the very end of the file only right after a comma:
+  // "a,b,c,d," ends in an empty fifth field, "a,b,c,d" lacks it.
+  bool fieldAvailable() const {
+    return next_ < bytes_.size() || (next_ == bytes_.size() && endedAtComma_);
+  }
+
+  std::string read() {
+    std::string field;
+    endedAtComma_ = false;
+    while (next_ < bytes_.size()) {
+      char b = static_cast<char>(bytes_[next_]);
+      if (b == ',') {
+        next_ += 1;
+        endedAtComma_ = true;
+        break;
+      }
+      if (b == '\r') {
+        next_ += 2;  // the line feed after it is skipped unseen
+        break;
+      }
+      field.push_back(b);
+      next_ += 1;
+    }
+    return field;
+  }
+
+  // Another record follows only while more than one byte is left.
+  bool moreThanOneByteLeft() const { return next_ + 1 < bytes_.size(); }
+
+  // True when nothing but line ends is left: an empty last line holds no
+  // record.
+  bool onlyLineEndsLeft() const {
+    for (std::size_t i = next_; i < bytes_.size(); ++i) {
+      if (bytes_[i] != '\r' && bytes_[i] != '\n')
+        return false;
+    }
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t next_ = 0;
+  bool endedAtComma_ = false;
+};
+
+bool IsSkippedInNumber(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+struct NumericColumn {
+  const char* name;
+  int column;
+  std::uint8_t ObjectKind::*field;
+};
+
+constexpr NumericColumn kNumericColumns[] = {
+    {"scale variation", 3, &ObjectKind::scaleVariation},
+    {"base size", 4, &ObjectKind::baseSize},
+    {"top size", 5, &ObjectKind::topSize},
+};
+
+std::string Capitalized(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
+
+std::string DescribeKind(int number, const std::string& id) {
+  return "object kind " + std::to_string(number) + " (\"" + id + "\")";
+}
+
+std::uint8_t NumericValue(const std::string& field, const NumericColumn& column, int kindNumber,
+                          const std::string& id, const std::string& fileDescription) {
+  double value = ObjectIndexNumber(field);
+  if (!(value >= 0 && value <= 255)) {
+    throw RunError("In " + fileDescription + ", " + DescribeKind(kindNumber, id) + ", column " +
+                   std::to_string(column.column) + " (" + column.name + ") holds \"" + field +
+                   "\", which is outside 0 to 255.");
+  }
+  return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+double ObjectIndexNumber(std::string_view field) {
+  std::string text;
+  for (char c : field) {
+    if (!IsSkippedInNumber(c))
+      text.push_back(c);
+  }
+  std::size_t end = 0;
+  if (end < text.size() && (text[end] == '+' || text[end] == '-'))
+    ++end;
+  std::size_t digits = 0;
+  while (end < text.size() && IsDigit(text[end]))
+    ++end, ++digits;
+  if (end < text.size() && text[end] == '.') {
+    ++end;
+    while (end < text.size() && IsDigit(text[end]))
+      ++end, ++digits;
+  }
+  if (digits == 0)
+    return 0;
+  text.resize(end);
+  return RoundHalfEven(std::strtod(text.c_str(), nullptr));
+}
+
+ObjectPalette ParseObjectIndex(std::span<const std::uint8_t> bytes,
+                               const std::string& fileDescription) {
+  FieldReader reader(bytes);
+  for (int i = 0; i < kFieldsPerRecord; ++i)
+    reader.read();  // the header line is not interpreted
+
+  ObjectPalette palette;
+  do {
+    if (reader.onlyLineEndsLeft())
+      break;
+    int number = palette.kindCount() + 1;
+    if (number > kMaxObjectKinds) {
+      throw RunError(Capitalized(fileDescription) + " lists more than " + std::to_string(kMaxObjectKinds) +
+                     " object kinds; at most " + std::to_string(kMaxObjectKinds) +
+                     " are possible.");
+    }
+    std::string fields[kFieldsPerRecord];
+    for (int i = 0; i < kFieldsPerRecord; ++i) {
+      if (!reader.fieldAvailable()) {
+        throw RunError(Capitalized(fileDescription) + " ends after " + std::to_string(i) +
+                       " of the 5 fields of object kind " + std::to_string(number) +
+                       ". Every kind needs five fields: id, bitmap, scale variation, base size, "
+                       "top size.");
+      }
+      fields[i] = reader.read();
+    }
+    ObjectKind kind;
+    kind.id = fields[0];
+    kind.bitmapFile = fields[1];
+    for (int i = 0; i < 3; ++i) {
+      const NumericColumn& column = kNumericColumns[i];
+      kind.*column.field = NumericValue(fields[2 + i], column, number, kind.id, fileDescription);
+    }
+    palette.kinds.push_back(std::move(kind));
+  } while (reader.moreThanOneByteLeft());
+
+  if (palette.kindCount() == 0) {
+    throw RunError(Capitalized(fileDescription) +
+                   " holds no object kind after its header line. Add one line per kind: id, "
+                   "bitmap, scale variation, base size, top size.");
+  }
+  return palette;
+}
+
+ObjectPalette ReadObjectIndex(const std::filesystem::path& path) {
+  constexpr std::string_view kRole = "object index file (txtObjectIndex)";
+  std::vector<std::uint8_t> bytes = ReadWholeFile(path, kRole);
+  return ParseObjectIndex(bytes, NameFile(kRole, path));
+}
+
+}  // namespace brackwyn

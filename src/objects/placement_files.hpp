@@ -1,0 +1,86 @@
+// The placement work files Base.dat, Top.dat and Objects.dat.
+//
+// Each holds the 26624 x 26624 sub-cell grid, one byte per sub-cell, rows by
+// sy from the bottom, sx increasing within a row: sub-cell (sx, sy) is at
+// offset sy * 26624 + sx. A byte is 0 for "empty" or the kind number of the
+// object whose base square (Base.dat), top square (Top.dat) or anchor
+// (Objects.dat) covers the sub-cell. One trailing zero byte follows the grid,
+// so a reset file is 708,837,377 bytes long.
+//
+// A reset makes the first 708,837,377 bytes zero without truncating a longer
+// file. A missing file is created sparse, so a reset costs no disk writes;
+// an existing one only has its allocated ranges overwritten with zeros,
+// which on this kind of disk is faster than punching holes. Files are read
+// and written with positioned block I/O, never mapped: a mapped sparse file
+// would turn a full disk into a crash instead of an error.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/run_state.hpp"
+#include "app/units.hpp"
+
+namespace brackwyn {
+
+inline constexpr std::size_t kSubCellRowBytes = kSubCellGridSide;  // 26,624
+inline constexpr std::size_t kPlacementGridBytes = kSubCellRowBytes * kSubCellGridSide;
+inline constexpr std::size_t kPlacementFileBytes = kPlacementGridBytes + 1;
+// The sub-cell rows of one pixel row: 8 rows, 52 pages of 4 KiB.
+inline constexpr std::size_t kPixelRowBandBytes = kSubCellRowBytes * kSubCellsPerPixelSide;
+
+static_assert(kPlacementGridBytes == 708'837'376);
+static_assert(kPixelRowBandBytes % 4096 == 0);
+
+inline constexpr std::uint64_t SubCellOffset(int sx, int sy) {
+  return std::uint64_t(sy) * kSubCellRowBytes + std::uint64_t(sx);
+}
+
+class PlacementFile {
+ public:
+  // Opens `path` for reading and writing, creating it when missing; an
+  // existing file keeps its length and content.
+  PlacementFile(std::filesystem::path path, std::string role);
+  ~PlacementFile();
+  PlacementFile(PlacementFile&& other) noexcept;
+  PlacementFile& operator=(PlacementFile&&) = delete;
+  PlacementFile(const PlacementFile&) = delete;
+  PlacementFile& operator=(const PlacementFile&) = delete;
+
+  // First step of a reset: extends a shorter file to 708,837,377 bytes and
+  // notes which ranges of the old content may hold nonzero bytes.
+  void beginReset();
+  // Writes zeros over the noted ranges inside [begin, end).
+  void zeroRange(std::uint64_t begin, std::uint64_t end);
+
+  void write(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
+  // Reads `size` bytes; bytes past the end of the file read as zero.
+  void read(std::uint8_t* data, std::size_t size, std::uint64_t offset) const;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  [[noreturn]] void fail(std::string_view what, int error) const;
+
+  std::filesystem::path path_;
+  std::string role_;
+  int fd_ = -1;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> oldData_;  // [begin, end) ranges
+};
+
+struct PlacementFiles {
+  PlacementFile base;
+  PlacementFile top;
+  PlacementFile objects;
+};
+
+// Opens Base.dat, Top.dat and Objects.dat in the working folder and makes
+// their grids zero, in eight steps with the reset caption and a yield after
+// each. The files stay open for placement.
+PlacementFiles ResetPlacementFiles(RunContext& run);
+
+}  // namespace brackwyn
