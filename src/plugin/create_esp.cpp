@@ -1,12 +1,107 @@
+// The plugin file, front to back. Records are framed by RecordWriter (tag,
+// 32-bit data size, a zero field, zero flags; sub-records: tag, 32-bit data
+// size, data); every number is little-endian, text is one byte a character.
+//
+//   TES3 header record, 349 + n bytes for a master name of n characters:
+//     offset 0    record header, size 333 + n
+//            16   "HEDR", 300
+//            24   version 1.2 (float), 28 file type 0 (plugin),
+//            32   author (32 zeros), 64 description (256 zeros),
+//            320  record count: records after the header, a placeholder of
+//                 four blanks until the last cell is written
+//            324  "MAST", n + 1: the master's name with a closing zero
+//            333 + n  "DATA", 8: the master's length, 64-bit
+//   STAT records, one per object kind, only when objects are on (checked)
+//   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
+//   (land_record.cpp); 45 + 29739 bytes a cell without objects
+//
+// The master's length fills all 64 bits, so a master of 2 GiB or more gets its
+// true length; for smaller masters the bytes are the same as a 32-bit length
+// followed by four zeros.
+//
+// The file is built beside the target and renamed over it only when complete,
+// so a run that fails or is abandoned leaves the previous plugin as it was.
 #include "plugin/create_esp.hpp"
 
-#include "app/run_error.hpp"
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/file_io.hpp"
+#include "plugin/cell_record.hpp"
+#include "plugin/header_record.hpp"
+#include "plugin/land_record.hpp"
+#include "plugin/object_records.hpp"
+#include "plugin/record_writer.hpp"
 
 namespace brackwyn {
+namespace {
+
+constexpr char kPluginRole[] = "plugin file (txtESP)";
+constexpr char kMasterRole[] = "master file (txtESM)";
+
+// Objects off (0), on (1) or grayed (2): statics need 1, references any but 0.
+int CreateObjectsState(const RunContext& run) {
+  return run.window.state("chkCreateObjects");
+}
+
+void RequireLandData(const RunState& state) {
+  const auto cells = static_cast<std::size_t>(kCellCount);
+  if (state.cellHeights.baseHeight.size() < cells ||
+      state.cellHeights.heightSteps.size() < cells * kVerticesPerCell ||
+      state.cellColors.bytes.size() < cells * kCellColorBytes) {
+    throw std::logic_error("CreateESP needs the heights and colours of every cell");
+  }
+}
+
+std::string ProgressText(int cellIndex) {
+  auto percent = static_cast<int>(static_cast<double>(cellIndex) / (kCellCount - 1) * 100);
+  return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
+}
+
+}  // namespace
 
 void CreateESP(RunContext& run) {
-  (void)run;
-  throw RunError("CreateESP is not built yet.");
+  run.progress.StartStage();
+  RequireLandData(run.state);
+  const RunParameters& parameters = run.state.parameters;
+  ReplacingFile plugin(run.state.resolve(parameters.pluginFileName), kPluginRole,
+                       ReplacingFile::Sync::Never);
+
+  int createObjects = CreateObjectsState(run);
+  RecordWriter out;
+  std::uint64_t masterLength =
+      FileLengthCreatingIfMissing(run.state.resolve(parameters.masterFileName), kMasterRole);
+  WriteHeaderRecord(out, run.window.text("txtESM"), masterLength);
+  std::int32_t recordCount = 0;
+  if (createObjects == 1)
+    recordCount += WriteStaticsBlock(run.state.objectPalette, out);
+  plugin.append(out.bytes());
+
+  std::unique_ptr<CellReferenceWriter> references;  // made when first needed
+  for (int index = 0; index < kCellCount; ++index) {
+    CellPosition cell{index};
+    out.clear();
+    StartCellRecord(out, cell);
+    if (createObjects != 0) {
+      if (!references)
+        references = std::make_unique<CellReferenceWriter>(run);
+      references->writeCell(cell.column(), cell.row(), out);
+    }
+    out.endRecord();
+    WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
+    recordCount += 2;
+    plugin.append(out.bytes());
+
+    run.progress.ShowProgress(ProgressText(index));
+    if (run.progress.YieldToUI())
+      createObjects = CreateObjectsState(run);
+  }
+
+  auto countBytes = EncodeInt32(recordCount);
+  plugin.writeAt(kRecordCountFileOffset, countBytes.data(), countBytes.size());
+  plugin.commit();
+  run.progress.LogStageTime("CreateESP");
 }
 
 }  // namespace brackwyn
