@@ -20,14 +20,17 @@
 // followed by four zeros.
 //
 // The file is built beside the target and renamed over it only when complete,
-// so a run that fails or is abandoned leaves the previous plugin as it was.
+// so a run that fails or is abandoned leaves the previous plugin as it was. A
+// plugin named like its master is refused: it would replace the master.
 #include "plugin/create_esp.hpp"
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "app/file_io.hpp"
+#include "app/run_error.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
@@ -54,9 +57,48 @@ void RequireLandData(const RunState& state) {
   }
 }
 
+// Written over its own master, the plugin would destroy the file it depends on.
+void RefusePluginOverMaster(const std::filesystem::path& plugin,
+                            const std::filesystem::path& master) {
+  std::error_code missing;
+  bool same = std::filesystem::equivalent(plugin, master, missing);
+  if (missing)
+    same = plugin.lexically_normal() == master.lexically_normal();
+  if (same) {
+    throw RunError("Cannot write " + NameFile(kPluginRole, plugin) + ": it is " +
+                   NameFile(kMasterRole, master) +
+                   ", which the plugin would overwrite. Give the two files different names.");
+  }
+}
+
 std::string ProgressText(int cellIndex) {
   auto percent = static_cast<int>(static_cast<double>(cellIndex) / (kCellCount - 1) * 100);
   return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
+}
+
+// The header record and, when objects are on, the statics behind it. Returns
+// the number of STAT records written.
+std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
+                                   RecordWriter& out) {
+  WriteHeaderRecord(out, run.window.text("txtESM"), masterLength);
+  if (createObjects != 1)
+    return 0;
+  return WriteStaticsBlock(run.state.objectPalette, out);
+}
+
+// The cell's CELL record, with its references when objects are not off, and
+// its LAND record, built in `out`.
+void BuildCell(RunContext& run, CellPosition cell, int createObjects,
+               std::unique_ptr<CellReferenceWriter>& references, RecordWriter& out) {
+  out.clear();
+  StartCellRecord(out, cell);
+  if (createObjects != 0) {
+    if (!references)
+      references = std::make_unique<CellReferenceWriter>(run);
+    references->writeCell(cell.column(), cell.row(), out);
+  }
+  out.endRecord();
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
 }
 
 }  // namespace
@@ -65,34 +107,22 @@ void CreateESP(RunContext& run) {
   run.progress.StartStage();
   RequireLandData(run.state);
   const RunParameters& parameters = run.state.parameters;
-  ReplacingFile plugin(run.state.resolve(parameters.pluginFileName), kPluginRole,
-                       ReplacingFile::Sync::Never);
+  auto pluginPath = run.state.resolve(parameters.pluginFileName);
+  auto masterPath = run.state.resolve(parameters.masterFileName);
+  RefusePluginOverMaster(pluginPath, masterPath);
+  ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Never);
 
   int createObjects = CreateObjectsState(run);
-  RecordWriter out;
-  std::uint64_t masterLength =
-      FileLengthCreatingIfMissing(run.state.resolve(parameters.masterFileName), kMasterRole);
-  WriteHeaderRecord(out, run.window.text("txtESM"), masterLength);
-  std::int32_t recordCount = 0;
-  if (createObjects == 1)
-    recordCount += WriteStaticsBlock(run.state.objectPalette, out);
+  std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
+  RecordWriter out;  // reused for every cell, so its buffer is allocated once
+  std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
   plugin.append(out.bytes());
 
   std::unique_ptr<CellReferenceWriter> references;  // made when first needed
   for (int index = 0; index < kCellCount; ++index) {
-    CellPosition cell{index};
-    out.clear();
-    StartCellRecord(out, cell);
-    if (createObjects != 0) {
-      if (!references)
-        references = std::make_unique<CellReferenceWriter>(run);
-      references->writeCell(cell.column(), cell.row(), out);
-    }
-    out.endRecord();
-    WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
-    recordCount += 2;
+    BuildCell(run, CellPosition{index}, createObjects, references, out);
     plugin.append(out.bytes());
-
+    recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())
       createObjects = CreateObjectsState(run);

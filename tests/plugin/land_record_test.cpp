@@ -79,14 +79,5 @@ TEST_P(LandRecord, CarriesTheCellsPositionHeightsAndColours) {
 
 INSTANTIATE_TEST_SUITE_P(Cells, LandRecord, ::testing::Values(0, 51, 52, 1378, 2703));
 
-TEST(LandRecordBytes, GridOfTheFirstCellAndLowestBaseHeight) {
-  auto bytes = Build(0);
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 24, bytes.begin() + 32),
-            (std::vector<std::uint8_t>{0xE6, 0xFF, 0xFF, 0xFF, 0xE6, 0xFF, 0xFF, 0xFF}));
-  // Cell 0's synthetic base height is -256.
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12735, bytes.begin() + 12739),
-            (std::vector<std::uint8_t>{0x00, 0x00, 0x80, 0xC3}));
-}
-
 }  // namespace
 }  // namespace brackwyn
