@@ -6,6 +6,7 @@
 
 #include "app/file_io.hpp"
 #include "app/run_error.hpp"
+#include "objects/object_counts_text.hpp"
 
 namespace brackwyn {
 
@@ -57,9 +58,9 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
     std::vector<std::uint8_t> bytes = ReadWholeFile(path, role);
     if (bytes.size() < kBitmapMinimumBytes) {
       throw RunError("Cannot use " + NameFile(role, path) + ": it is only " +
-                     std::to_string(bytes.size()) +
+                     FormatGroupedCount(static_cast<std::int64_t>(bytes.size())) +
                      " bytes long, and a 3328 x 3328 24-bit bitmap needs at least " +
-                     std::to_string(kBitmapMinimumBytes) + " bytes.");
+                     FormatGroupedCount(kBitmapMinimumBytes) + " bytes.");
     }
     density.sampleBitmap(kind, bytes);
   }

@@ -5,6 +5,7 @@
 // skipped at a glance.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,6 +26,13 @@ class ObjectDensity {
   // Samples the middle byte of every pixel of a 24-bit bitmap's bytes into the
   // grid of `kind` (1-based). The caller has checked the length.
   void sampleBitmap(int kind, std::span<const std::uint8_t> bitmapBytes);
+
+  // Sets one density of a freshly allocated grid (densities only rise here).
+  void set(int kind, int x, int y, std::uint8_t value) {
+    values_[PixelIndex(x, y) * static_cast<std::size_t>(kindCount_) +
+            static_cast<std::size_t>(kind - 1)] = value;
+    highest_[PixelIndex(x, y)] = std::max(highest_[PixelIndex(x, y)], value);
+  }
 
   // The densities of kinds 1..kindCount at pixel (x, y), in kind order.
   const std::uint8_t* pixel(int x, int y) const {

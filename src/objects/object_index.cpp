@@ -138,9 +138,9 @@ ObjectPalette ParseObjectIndex(std::span<const std::uint8_t> bytes,
       break;
     int number = palette.kindCount() + 1;
     if (number > kMaxObjectKinds) {
-      throw RunError(Capitalized(fileDescription) + " lists more than " + std::to_string(kMaxObjectKinds) +
-                     " object kinds; at most " + std::to_string(kMaxObjectKinds) +
-                     " are possible.");
+      throw RunError(Capitalized(fileDescription) + " lists more than " +
+                     std::to_string(kMaxObjectKinds) + " object kinds; at most " +
+                     std::to_string(kMaxObjectKinds) + " are possible.");
     }
     std::string fields[kFieldsPerRecord];
     for (int i = 0; i < kFieldsPerRecord; ++i) {

@@ -41,8 +41,9 @@ struct Span {
   int u0, u1, v0, v1;
 
   static Span Around(const Square& square, int sx, int sy) {
-    return {std::max(0, sx - square.back), std::min(kLastSubCell, sx - square.back + square.size - 1),
-            std::max(0, sy - square.back), std::min(kLastSubCell, sy - square.back + square.size - 1)};
+    return {
+        std::max(0, sx - square.back), std::min(kLastSubCell, sx - square.back + square.size - 1),
+        std::max(0, sy - square.back), std::min(kLastSubCell, sy - square.back + square.size - 1)};
   }
 };
 
@@ -63,7 +64,8 @@ int CollectCandidates(const std::uint8_t* draws, const std::uint8_t* limits, int
     __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draws + c));
     __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(limits + c));
     // limit - draw saturates to 0 exactly when the draw is not below the limit
-    auto notBelow = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(l, d), zero)));
+    auto notBelow =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(l, d), zero)));
     unsigned below = ~notBelow & 0xFFFFu;
     while (below != 0) {
       out[n++] = static_cast<std::uint8_t>(c + std::countr_zero(below) + 1);

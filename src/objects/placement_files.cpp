@@ -105,7 +105,8 @@ void PlacementFile::zeroRange(std::uint64_t begin, std::uint64_t end) {
     std::uint64_t from = std::max(begin, dataBegin);
     std::uint64_t to = std::min(end, dataEnd);
     while (from < to) {
-      std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(to - from, kZeroChunkBytes));
+      std::size_t size =
+          static_cast<std::size_t>(std::min<std::uint64_t>(to - from, kZeroChunkBytes));
       write(ZeroChunk(), size, from);
       from += size;
     }

@@ -174,9 +174,8 @@ int CellReferenceWriter::Impl::countReferences(int column) const {
   const int kinds = run.state.objectPalette.kindCount();
   int count = 0;
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::uint8_t* blockRow =
-        band.data() + static_cast<std::size_t>(j) * kRowBytes +
-        static_cast<std::size_t>(column) * kSubCellsPerCellSide;
+    const std::uint8_t* blockRow = band.data() + static_cast<std::size_t>(j) * kRowBytes +
+                                   static_cast<std::size_t>(column) * kSubCellsPerCellSide;
     for (int k = 0; k < kSubCellsPerCellSide; k += 8) {
       std::uint64_t word;
       std::memcpy(&word, blockRow + k, sizeof word);
@@ -208,9 +207,8 @@ void CellReferenceWriter::Impl::writeReferences(int column, int row, RecordWrite
   const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
   std::int32_t number = 0;
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::uint8_t* blockRow =
-        band.data() + static_cast<std::size_t>(j) * kRowBytes +
-        static_cast<std::size_t>(column) * kSubCellsPerCellSide;
+    const std::uint8_t* blockRow = band.data() + static_cast<std::size_t>(j) * kRowBytes +
+                                   static_cast<std::size_t>(column) * kSubCellsPerCellSide;
     for (int k = 0; k < kSubCellsPerCellSide; ++k) {
       int kind = blockRow[k];
       if (kind == 0)

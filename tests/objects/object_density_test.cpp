@@ -1,0 +1,68 @@
+#include "objects/object_density.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/run_error.hpp"
+#include "object_world.hpp"
+#include "support/test_support.hpp"
+
+namespace brackwyn {
+namespace {
+
+int Pattern(int kind, int x, int y) {
+  return (kind * 37 + x * 3 + y * 11) % 256;
+}
+
+TEST(LoadObjectDensities, SamplesTheMiddleByteOfEveryKindWithCaptions) {
+  testing::TestRun run;
+  run.state.objectPalette = testing::PaletteOf({{"a"}, {"b"}, {"c"}});
+  for (int kind = 1; kind <= 3; ++kind) {
+    testing::WriteDensityBitmap(run.folder / testing::DensityFileName(kind),
+                                [kind](int x, int y) { return Pattern(kind, x, y); });
+  }
+  ObjectDensity density;
+  LoadObjectDensities(run.context, density);
+  ASSERT_EQ(density.kindCount(), 3);
+  for (auto [x, y] : {std::pair{0, 0}, {3327, 0}, {0, 3327}, {3327, 3327}, {1234, 2345}}) {
+    int highest = 0;
+    for (int kind = 1; kind <= 3; ++kind) {
+      EXPECT_EQ(density.at(kind, x, y), Pattern(kind, x, y)) << kind << " " << x << " " << y;
+      highest = std::max(highest, Pattern(kind, x, y));
+    }
+    EXPECT_EQ(density.highest(x, y), highest);
+  }
+  EXPECT_EQ(run.frontEnd.captions,
+            (std::vector<std::string>{"Brackwyn 1.3.1 - Loading objects - 33% Complete",
+                                      "Brackwyn 1.3.1 - Loading objects - 66% Complete",
+                                      "Brackwyn 1.3.1 - Loading objects - 100% Complete"}));
+}
+
+TEST(LoadObjectDensities, NamesAMissingOrShortBitmapAndItsKind) {
+  testing::TestRun run;
+  run.state.objectPalette = testing::PaletteOf({{"tree"}, {"rock"}});
+  auto first = run.folder / testing::DensityFileName(1);
+  testing::WriteDensityBitmap(first, [](int, int) { return 1; });
+  std::filesystem::resize_file(first, kBitmapMinimumBytes);  // just long enough
+  ObjectDensity density;
+  auto expectError = [&](const std::string& expected) {
+    try {
+      LoadObjectDensities(run.context, density);
+      ADD_FAILURE() << "no error";
+    } catch (const RunError& error) {
+      std::string message = error.what();
+      EXPECT_NE(message.find(expected), std::string::npos) << message;
+      EXPECT_NE(message.find(testing::DensityFileName(2)), std::string::npos) << message;
+    }
+  };
+  expectError("object kind 2 (\"rock\")");
+  auto second = run.folder / testing::DensityFileName(2);
+  std::filesystem::copy_file(first, second);
+  std::filesystem::resize_file(second, kBitmapMinimumBytes - 1);
+  expectError("33,226,805");
+}
+
+}  // namespace
+}  // namespace brackwyn

@@ -1,0 +1,149 @@
+#include "objects/object_index.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "app/run_error.hpp"
+#include "support/test_support.hpp"
+
+namespace brackwyn {
+namespace {
+
+constexpr char kHeader[] = "ID,Bitmap,Scale,Base,Top\r\n";
+
+ObjectPalette Parse(std::string_view text) {
+  auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  return ParseObjectIndex({bytes, text.size()}, "the object index file \"objects.csv\"");
+}
+
+std::string ParseError(std::string_view text) {
+  try {
+    Parse(text);
+  } catch (const RunError& error) {
+    return error.what();
+  }
+  ADD_FAILURE() << "no error for: " << text;
+  return {};
+}
+
+void ExpectKind(const ObjectKind& kind, const std::string& id, const std::string& bitmap, int scale,
+                int base, int top) {
+  EXPECT_EQ(kind.id, id);
+  EXPECT_EQ(kind.bitmapFile, bitmap);
+  EXPECT_EQ(kind.scaleVariation, scale);
+  EXPECT_EQ(kind.baseSize, base);
+  EXPECT_EQ(kind.topSize, top);
+}
+
+class SameSingleKind : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SameSingleKind, WhateverTheLineEnds) {
+  ObjectPalette palette = Parse(std::string(kHeader) + GetParam());
+  ASSERT_EQ(palette.kindCount(), 1);
+  ExpectKind(palette.kind(1), "tree", "tree.bmp", 20, 3, 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(ObjectIndex, SameSingleKind,
+                         ::testing::Values("tree,tree.bmp,20,3,9\r\n",      // CR LF
+                                           "tree,tree.bmp,20,3,9",          // no line end
+                                           "tree,tree.bmp,20\r\n3,9\r\n",   // split record
+                                           "tree,tree.bmp,20,3,9\r\n\r\n",  // empty last line
+                                           "tree,tree.bmp,20,3,9\r\n\r\n\r\n",
+                                           "tree,tree.bmp,20,3,9\r\nx",  // one stray byte
+                                           "tree,tree.bmp, 2 0,\t3\n, 9 "));
+
+TEST(ObjectIndex, TextFieldsKeepEveryByteAndRecordsFollowInOrder) {
+  ObjectPalette palette =
+      Parse(std::string(kHeader) + "tree, tree.bmp,20,3,9\r\nrock \xE9,rock.bmp,0,0,0\r\n");
+  ASSERT_EQ(palette.kindCount(), 2);
+  ExpectKind(palette.kind(1), "tree", " tree.bmp", 20, 3, 9);
+  ExpectKind(palette.kind(2), "rock \xE9", "rock.bmp", 0, 0, 0);
+}
+
+TEST(ObjectIndex, HeaderIsNotInterpreted) {
+  ObjectPalette palette = Parse("a,b,c,d,e,f\r\ntree,tree.bmp,1,2\r\n");
+  // The header is five fields, so "f" is the first kind's id and the line
+  // end ends its first field.
+  ASSERT_EQ(palette.kindCount(), 1);
+  ExpectKind(palette.kind(1), "f", "tree", 0, 1, 2);
+}
+
+TEST(ObjectIndex, TrailingCommaGivesAnEmptyLastField) {
+  ObjectPalette palette = Parse(std::string(kHeader) + "tree,tree.bmp,20,3,");
+  ASSERT_EQ(palette.kindCount(), 1);
+  EXPECT_EQ(palette.kind(1).topSize, 0);
+}
+
+TEST(ObjectIndexNumber, TakesTheLeadingNumberRoundedHalfToEven) {
+  struct Case {
+    const char* field;
+    double value;
+  } cases[] = {{"20", 20},   {" 20", 20}, {"2 0", 20},    {"\t7\n", 7},   {"2.5", 2},
+               {"3.5", 4},   {"0.5", 0},  {"1.5", 2},     {"254.5", 254}, {"12abc", 12},
+               {"1.2.3", 1}, {"abc", 0},  {"", 0},        {"-", 0},       {".", 0},
+               {"-3", -3},   {"+4", 4},   {"- 4", -4},    {".6", 1},      {"-0.4", 0},
+               {"7e2", 7},   {"\r", 0},   {"255.4", 255}, {"300", 300}};
+  for (const Case& c : cases)
+    EXPECT_EQ(ObjectIndexNumber(c.field), c.value) << '"' << c.field << '"';
+}
+
+TEST(ObjectIndex, RefusesIndexesWithoutKinds) {
+  for (const char* text : {"", "ID,Bitmap,Scale,Base,Top", kHeader,
+                           "ID,Bitmap,Scale,Base,Top\r\n\r\n", "ID,Bitmap\r\n"}) {
+    EXPECT_NE(ParseError(text).find("holds no object kind"), std::string::npos) << text;
+  }
+}
+
+TEST(ObjectIndex, RefusesARecordCutShortByTheEndOfTheFile) {
+  std::string message =
+      ParseError(std::string(kHeader) + "tree,tree.bmp,20,3,9\r\nrock,rock.bmp\r\n");
+  EXPECT_NE(message.find("ends after 2 of the 5 fields of object kind 2"), std::string::npos)
+      << message;
+}
+
+TEST(ObjectIndex, AcceptsAtMost255Kinds) {
+  std::string text = kHeader;
+  for (int i = 1; i <= 255; ++i) {
+    text += 'k';
+    text += std::to_string(i) + ",k.bmp,0,0,0\r\n";
+  }
+  EXPECT_EQ(Parse(text).kindCount(), 255);
+  text += "k256,k.bmp,0,0,0\r\n";
+  EXPECT_NE(ParseError(text).find("more than 255 object kinds"), std::string::npos);
+}
+
+TEST(ObjectIndex, NamesKindAndColumnOfANumberOutside0To255) {
+  struct Case {
+    const char* record;
+    const char* expected;
+  } cases[] = {
+      {"tree,t.bmp,256,3,9", "object kind 1 (\"tree\"), column 3 (scale variation) holds \"256\""},
+      {"tree,t.bmp,20,-1,9", "column 4 (base size) holds \"-1\""},
+      {"tree,t.bmp,20,3,255.5", "column 5 (top size) holds \"255.5\""},
+  };
+  for (const Case& c : cases) {
+    std::string message = ParseError(std::string(kHeader) + c.record + "\r\n");
+    EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+    EXPECT_NE(message.find("objects.csv"), std::string::npos) << message;
+  }
+  EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,255.4x,-0.5,254.5\r\n").kindCount(), 1);
+}
+
+TEST(ObjectIndex, MissingFileIsNamed) {
+  testing::ScratchFolder folder;
+  try {
+    ReadObjectIndex(folder / "nowhere.csv");
+    FAIL();
+  } catch (const RunError& error) {
+    std::string message = error.what();
+    EXPECT_NE(message.find("txtObjectIndex"), std::string::npos) << message;
+    EXPECT_NE(message.find("nowhere.csv"), std::string::npos) << message;
+  }
+  std::ofstream(folder / "objects.csv", std::ios::binary) << kHeader << "tree,tree.bmp,20,3,9\r\n";
+  EXPECT_EQ(ReadObjectIndex(folder / "objects.csv").kindCount(), 1);
+}
+
+}  // namespace
+}  // namespace brackwyn
