@@ -1,5 +1,6 @@
-// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, into a
-// folder, so that a newcomer sees a real result without painting anything.
+// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, and its
+// objects, objects.csv and one density bitmap per kind, into a folder, so that
+// a newcomer sees a real result without painting anything.
 // The output is the same on every machine: the noise is integer hashing and
 // IEEE double arithmetic only.
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <iostream>
 #include <vector>
 
+#include "example_objects.hpp"
 #include "gray_bitmap.hpp"
 
 namespace {
@@ -95,7 +97,8 @@ int Mountain(double inland, int x, int y) {
 int main(int argc, char** argv) {
   if (argc > 2 || (argc == 2 && (std::string_view(argv[1]) == "--help"))) {
     std::cout << "usage: make_example_world [FOLDER]\n"
-                 "Writes coast.bmp, interior.bmp and mountain.bmp of an example island.\n";
+                 "Writes coast.bmp, interior.bmp and mountain.bmp of an example island,\n"
+                 "and objects.csv with the density bitmaps of its objects.\n";
     return argc > 2 ? 2 : 0;
   }
   std::filesystem::path folder = argc == 2 ? argv[1] : ".";
@@ -107,12 +110,24 @@ int main(int argc, char** argv) {
     WriteGrayBitmap(folder / "coast.bmp", [&](int x, int y) { return Coast(at(x, y)); });
     WriteGrayBitmap(folder / "interior.bmp",
                     [&](int x, int y) { return Interior(at(x, y), x, y); });
+    std::vector<std::uint8_t> mountain(inland.size());
+    for (int y = 0; y < kGrayBitmapSide; ++y)
+      for (int x = 0; x < kGrayBitmapSide; ++x)
+        mountain[std::size_t{kGrayBitmapSide} * y + x] =
+            static_cast<std::uint8_t>(Mountain(at(x, y), x, y));
     WriteGrayBitmap(folder / "mountain.bmp",
-                    [&](int x, int y) { return Mountain(at(x, y), x, y); });
+                    [&](int x, int y) { return mountain[std::size_t{kGrayBitmapSide} * y + x]; });
+    brackwyn::tools::WriteExampleObjects(folder, [&](int x, int y) {
+      return brackwyn::tools::ExampleGround{at(x, y),
+                                            mountain[std::size_t{kGrayBitmapSide} * y + x] / 255.0,
+                                            Fractal(x, y, 380, 101), Fractal(x, y, 60, 131)};
+    });
   } catch (const std::exception& error) {
     std::cerr << "make_example_world: " << error.what() << "\n";
     return 1;
   }
-  std::cout << "Wrote coast.bmp, interior.bmp and mountain.bmp to " << folder.string() << "\n";
+  std::cout
+      << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv and the density bitmaps to "
+      << folder.string() << "\n";
   return 0;
 }

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kSubCellsPerPixel = kSubCellsPerPixelSide * kSubCellsPerPixelSide;  // 64
 constexpr int kLastSubCell = kSubCellGridSide - 1;
-constexpr std::size_t kDrawChunk = 256;
 constexpr std::size_t kCompareLanes = 16;
 
 // A square of `size` sub-cells covers anchor offsets -back .. size - back - 1
@@ -81,6 +80,46 @@ int CollectCandidates(const std::uint8_t* draws, const std::uint8_t* limits, int
   return n;
 }
 
+// Bit i of mask[i / 64] is set when draws[i] < limit, for i below count
+// rounded up to a multiple of 64; draws must be readable that far.
+void MarkLowDraws(const std::uint8_t* draws, std::size_t count, std::uint8_t limit,
+                  std::uint64_t* mask) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bound = _mm_set1_epi8(static_cast<char>(limit));
+  for (std::size_t word = 0; word * 64 < count; ++word) {
+    std::uint64_t bits = 0;
+    for (int part = 0; part < 4; ++part) {
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draws + word * 64 + 16 * part));
+      auto notBelow =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(bound, d), zero)));
+      bits |= static_cast<std::uint64_t>(~notBelow & 0xFFFFu) << (16 * part);
+    }
+    mask[word] = bits;
+  }
+#else
+  for (std::size_t word = 0; word * 64 < count; ++word) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 64; ++i)
+      bits |= static_cast<std::uint64_t>(draws[word * 64 + static_cast<std::size_t>(i)] < limit)
+              << i;
+    mask[word] = bits;
+  }
+#endif
+}
+
+// The first marked position in [from, end), or end.
+std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t end) {
+  std::size_t word = from / 64;
+  std::uint64_t bits = mask[word] & (~std::uint64_t{0} << (from % 64));
+  while (bits == 0) {
+    if (++word * 64 >= end)
+      return end;
+    bits = mask[word];
+  }
+  return std::min(end, word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+}
+
 double ReadDivisor(const WindowModel& window) {
   constexpr std::string_view kName = "txtObjectDivisor";
   double divisor = SettingNumber(window, kName);
@@ -111,7 +150,7 @@ class Placer {
   void readColumns();
   void yield();
   void placePixel(int x, int y);
-  void placeWithAllKinds(int x, int y);
+  void placeWithAllKinds(int x, int y, int highestLimit);
   void placeWithQualifyingKinds(int x, int y, int qualifying);
   void tryPlace(int kind, int sx, int sy);
   void showRowProgress(int y);
@@ -138,7 +177,8 @@ class Placer {
   std::vector<std::uint8_t> limits_;
   std::vector<std::uint8_t> qualifyingKind_;  // 0-based kind index
   std::vector<int> qualifyingLimit_;
-  std::vector<std::uint8_t> draws_;  // top bytes of one pixel's draws
+  std::vector<std::uint8_t> draws_;      // top bytes of one pixel's draws
+  std::vector<std::uint64_t> lowDraws_;  // which of them are below the highest limit
   std::vector<std::uint8_t> candidates_;
 };
 
@@ -165,6 +205,14 @@ std::vector<KindSquares> SquaresOf(const ObjectPalette& palette) {
   return squares;
 }
 
+// Room for a pixel's draws, its extra choice draws, rounding to whole mask
+// words and the over-read of the last comparison.
+std::size_t DrawBufferSize(int kinds) {
+  std::size_t draws =
+      static_cast<std::size_t>(kSubCellsPerPixel) * (static_cast<std::size_t>(kinds) + 1);
+  return (draws + kCompareLanes + 63) / 64 * 64 + 64;
+}
+
 std::size_t PaddedLanes(int kinds) {
   return (static_cast<std::size_t>(kinds) + kCompareLanes - 1) / kCompareLanes * kCompareLanes;
 }
@@ -185,7 +233,8 @@ Placer::Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& fi
       limits_(PaddedLanes(kinds_), 0),
       qualifyingKind_(static_cast<std::size_t>(kinds_)),
       qualifyingLimit_(static_cast<std::size_t>(kinds_)),
-      draws_(static_cast<std::size_t>(drawsPerPixel_) + kSubCellsPerPixel + kCompareLanes, 0),
+      draws_(DrawBufferSize(kinds_), 0),
+      lowDraws_(DrawBufferSize(kinds_) / 64, 0),
       candidates_(static_cast<std::size_t>(kinds_)) {}
 
 void Placer::readDivisor() {
@@ -255,7 +304,7 @@ void Placer::placePixel(int x, int y) {
   }
   const std::uint8_t* densities = density_.pixel(x, y);
   int qualifying = 0;
-  bool beyondByte = false;
+  int highestLimit = 0;
   for (int k = 0; k < kinds_; ++k) {
     int limit = limitOf_[densities[k]];
     limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
@@ -263,41 +312,61 @@ void Placer::placePixel(int x, int y) {
       qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
       qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;
       ++qualifying;
-      beyondByte |= limit > 255;
+      highestLimit = std::max(highestLimit, limit);
     }
   }
   // Computing every kind's draw in bulk beats computing a few one by one
   // unless only a small share of the kinds qualifies.
-  if (!beyondByte && qualifying * 4 >= kinds_)
-    placeWithAllKinds(x, y);
+  if (highestLimit <= 255 && qualifying * 4 >= kinds_)
+    placeWithAllKinds(x, y, highestLimit);
   else
     placeWithQualifyingKinds(x, y, qualifying);
 }
 
-// Draws are computed in bulk for the pixel's whole range of counters; a
-// candidate's extra draw shifts the following sub-cells by one.
-void Placer::placeWithAllKinds(int x, int y) {
+// The pixel's draws are computed in bulk, and a bit mask marks those low
+// enough to make any kind a candidate, so the search jumps from one such draw
+// to the next. Sub-cells in between have no candidate and use exactly
+// kindCount draws each; a sub-cell with a candidate uses one more, which
+// shifts the draws of every later sub-cell by one.
+void Placer::placeWithAllKinds(int x, int y, int highestLimit) {
   const std::uint64_t first = counter_;
   const auto kinds = static_cast<std::size_t>(kinds_);
-  const std::size_t capacity = static_cast<std::size_t>(drawsPerPixel_) + kSubCellsPerPixel;
-  std::size_t computed = 0;
-  std::size_t pos = 0;
-  for (int i = 0; i < kSubCellsPerPixel; ++i) {
-    if (pos + kinds > computed) {
-      std::size_t target = std::min(capacity, std::max(pos + kinds, computed + kDrawChunk));
-      RandomStream::TopBytes(key_, first + computed, target - computed, draws_.data() + computed);
-      computed = target;
-    }
+  const auto lowBound = static_cast<std::uint8_t>(highestLimit);
+  std::size_t computed = 0;  // a multiple of 64
+  auto computeUpTo = [&](std::size_t end) {
+    if (end <= computed)
+      return;
+    end = (end + 63) / 64 * 64;
+    RandomStream::TopBytes(key_, first + computed, end - computed, draws_.data() + computed);
+    MarkLowDraws(draws_.data() + computed, end - computed, lowBound,
+                 lowDraws_.data() + computed / 64);
+    computed = end;
+  };
+  std::size_t pos = 0;  // the draws of the current sub-cell start here
+  int subCell = 0;
+  while (subCell < kSubCellsPerPixel) {
+    const std::size_t end = pos + kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
+    computeUpTo(end);
+    std::size_t low = NextMarked(lowDraws_.data(), pos, end);
+    if (low == end)
+      break;
+    // 32-bit division: the distance is below 2^15, and a 64-bit one is slow
+    std::size_t skipped = static_cast<std::uint32_t>(low - pos) / static_cast<std::uint32_t>(kinds);
+    subCell += static_cast<int>(skipped);
+    pos += skipped * kinds;
     int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());
     if (n == 0) {
       pos += kinds;
+      ++subCell;
       continue;
     }
     std::uint32_t choice = RandomStream::Bits24(key_, first + pos + kinds);
     pos += kinds + 1;
-    tryPlace(candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24], 8 * x + (i & 7),
-             8 * y + (i >> 3));
+    tryPlace(candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24], 8 * x + (subCell & 7),
+             8 * y + (subCell >> 3));
+    ++subCell;
   }
+  pos += kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
   counter_ = first + pos;
 }
 

@@ -121,7 +121,9 @@ struct CellReferenceWriter::Impl {
   explicit Impl(RunContext& run);
 
   void loadBand(int row);
-  int countReferences(int column) const;
+  void readBand(off_t offset, off_t size);
+  // The cell's anchors in row order, bottom to top, left to right.
+  void findAnchors(int column);
   void writeReferences(int column, int row, RecordWriter& out);
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
@@ -133,6 +135,10 @@ struct CellReferenceWriter::Impl {
   std::size_t referencesFileSize = 0;
   std::vector<std::uint8_t> band;  // sub-cell rows 512 * bandRow .. + 511
   int bandRow = -1;
+  struct Anchor {
+    int k, j, kind;  // block column and row
+  };
+  std::vector<Anchor> anchors;
 };
 
 CellReferenceWriter::Impl::Impl(RunContext& run)
@@ -155,24 +161,47 @@ void CellReferenceWriter::Impl::loadBand(int row) {
   std::memset(band.data(), 0, band.size());
   if (objects.get() < 0)
     return;
-  std::size_t done = 0;
-  auto offset = static_cast<off_t>(static_cast<std::uint64_t>(row) * kCellBandBytes);
-  while (done < band.size()) {
-    ssize_t n = ::pread(objects.get(), band.data() + done, band.size() - done,
-                        offset + static_cast<off_t>(done));
+  // Only allocated ranges are read: reading the holes of the sparse file would
+  // make the system fill hundreds of megabytes of cache with zeros.
+  const auto begin = static_cast<off_t>(static_cast<std::uint64_t>(row) * kCellBandBytes);
+  const auto end = begin + static_cast<off_t>(kCellBandBytes);
+  off_t at = begin;
+  while (at < end) {
+    off_t data = ::lseek(objects.get(), at, SEEK_DATA);
+    if (data < 0 && errno == ENXIO)
+      break;  // nothing but holes up to the end of the file
+    off_t hole = data < 0 ? end : ::lseek(objects.get(), data, SEEK_HOLE);
+    if (data < 0)
+      data = at;  // no hole detection here: read it all
+    if (data >= end)
+      break;
+    if (hole < 0 || hole > end)
+      hole = end;
+    readBand(data - begin, hole - data);
+    at = hole;
+  }
+}
+
+void CellReferenceWriter::Impl::readBand(off_t offset, off_t size) {
+  const off_t fileOffset = static_cast<off_t>(static_cast<std::uint64_t>(bandRow) * kCellBandBytes);
+  std::uint8_t* out = band.data() + offset;
+  while (size > 0) {
+    ssize_t n = ::pread(objects.get(), out, static_cast<std::size_t>(size), fileOffset + offset);
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
       FailFile("read", objectsPath, errno);
     if (n == 0)
-      break;  // a short file holds no objects beyond its end
-    done += static_cast<std::size_t>(n);
+      return;  // a short file holds no objects beyond its end
+    out += n;
+    offset += n;
+    size -= n;
   }
 }
 
-int CellReferenceWriter::Impl::countReferences(int column) const {
+void CellReferenceWriter::Impl::findAnchors(int column) {
   const int kinds = run.state.objectPalette.kindCount();
-  int count = 0;
+  anchors.clear();
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
     const std::uint8_t* blockRow = band.data() + static_cast<std::size_t>(j) * kRowBytes +
                                    static_cast<std::size_t>(column) * kSubCellsPerCellSide;
@@ -193,11 +222,10 @@ int CellReferenceWriter::Impl::countReferences(int column) const {
                          "), but the object index lists " + std::to_string(kinds) +
                          " kinds. Run again with object creation on.");
         }
-        ++count;
+        anchors.push_back({k + b, j, kind});
       }
     }
   }
-  return count;
 }
 
 void CellReferenceWriter::Impl::writeReferences(int column, int row, RecordWriter& out) {
@@ -206,28 +234,21 @@ void CellReferenceWriter::Impl::writeReferences(int column, int row, RecordWrite
   const int originX = (column - kCellGridOrigin) * kUnitsPerCell;
   const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
   std::int32_t number = 0;
-  for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::uint8_t* blockRow = band.data() + static_cast<std::size_t>(j) * kRowBytes +
-                                   static_cast<std::size_t>(column) * kSubCellsPerCellSide;
-    for (int k = 0; k < kSubCellsPerCellSide; ++k) {
-      int kind = blockRow[k];
-      if (kind == 0)
-        continue;
-      const ObjectKind& entry = palette.kind(kind);
-      float scale = ReferenceScale(entry.scaleVariation, random.next());
-      float rotation = ReferenceRotation(random.next());
-      out.writeInt32SubRecord("FRMR", ++number);
-      out.writeZStringSubRecord("NAME", entry.id);
-      WriteFloatSubRecord(out, "XSCL", scale);
-      out.startSubRecord("DATA");
-      out.writeFloat(static_cast<float>(originX + kUnitsPerSubCell * k));
-      out.writeFloat(static_cast<float>(originY + kUnitsPerSubCell * j));
-      out.writeFloat(TerrainHeightAt(run.state.heightGrid, column, row, k, j));
-      out.writeFloat(0.0f);
-      out.writeFloat(0.0f);
-      out.writeFloat(rotation);
-      out.endSubRecord();
-    }
+  for (const Anchor& anchor : anchors) {
+    const ObjectKind& entry = palette.kind(anchor.kind);
+    float scale = ReferenceScale(entry.scaleVariation, random.next());
+    float rotation = ReferenceRotation(random.next());
+    out.writeInt32SubRecord("FRMR", ++number);
+    out.writeZStringSubRecord("NAME", entry.id);
+    WriteFloatSubRecord(out, "XSCL", scale);
+    out.startSubRecord("DATA");
+    out.writeFloat(static_cast<float>(originX + kUnitsPerSubCell * anchor.k));
+    out.writeFloat(static_cast<float>(originY + kUnitsPerSubCell * anchor.j));
+    out.writeFloat(TerrainHeightAt(run.state.heightGrid, column, row, anchor.k, anchor.j));
+    out.writeFloat(0.0f);
+    out.writeFloat(0.0f);
+    out.writeFloat(rotation);
+    out.endSubRecord();
   }
 }
 
@@ -253,7 +274,8 @@ CellReferenceWriter::~CellReferenceWriter() = default;
 void CellReferenceWriter::writeCell(int column, int row, RecordWriter& cellRecord) {
   if (impl_->bandRow != row)
     impl_->loadBand(row);
-  cellRecord.writeInt32SubRecord("NAM0", impl_->countReferences(column));
+  impl_->findAnchors(column);
+  cellRecord.writeInt32SubRecord("NAM0", static_cast<std::int32_t>(impl_->anchors.size()));
   std::size_t blockStart = cellRecord.size();
   impl_->writeReferences(column, row, cellRecord);
   impl_->keepInReferencesFile(cellRecord.bytes().data() + blockStart,
