@@ -29,6 +29,9 @@ void InstallInterruptHandlers() {
   action.sa_flags = SA_RESTART;  // a blocked write just goes on; the run checks at its next yield
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+  // Output to a reader that went away (`brackwyn-cli | head`) must not kill a
+  // run half way, leaving its partial files behind; the run finishes instead.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace brackwyn::cli

@@ -13,6 +13,7 @@ namespace detail {
 extern volatile std::sig_atomic_t receivedSignal;
 }
 
+// Also ignores SIGPIPE, so that output to a closed pipe cannot end a run.
 void InstallInterruptHandlers();
 
 // The first signal received, or 0. Cheap enough to ask on every yield.

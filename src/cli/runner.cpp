@@ -54,11 +54,13 @@ int ReportFinishedRun(const RunnerFrontEnd& frontEnd, const RunContext& run,
   std::ostream& out = console.out;
   bool reportWritten = WriteClippingReport(run.window, run.state, console);
   out << frontEnd.message() << "\n\n";
-  out << "Procedure execution times:\n" << StageTimeLogText(run.window.text("txtTimes"));
+  out << "Procedure execution times:\n" << StageTimeLogText(run.window.text("txtTimes")) << "\n";
   out << ClippingSummary(run.window.text("txtLog"), Shown(run.state, kClippingReportFileName));
-  out << ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
+  if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
+      !objects.empty())
+    out << "\n" << objects;
   if (options.timings)
-    out << StageDurationTable(run.progress.timings());
+    out << "\n" << StageDurationTable(run.progress.timings());
   return reportWritten ? kSuccess : kRunFailed;
 }
 
@@ -111,8 +113,12 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
     console.err << kCommandName << ": " << error.what() << "\n";
     status = kRunFailed;
   }
-  if (status == kSuccess && options.runs() && ReceivedSignal() == 0)
-    status = Run(run, frontEnd, progress, options, console);
+  if (status == kSuccess && options.runs()) {
+    if (ReceivedSignal() == 0)
+      status = Run(run, frontEnd, progress, options, console);
+    else
+      console.err << kCommandName << ": interrupted before the run started.\n";
+  }
   console.out << std::flush;
   window.setFrontEnd(nullptr);
   return ReceivedSignal() != 0 ? InterruptedExitStatus(ReceivedSignal()) : status;

@@ -14,7 +14,9 @@ std::string StateText(int state) {
 }
 
 std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string quoted = "\"";
+  quoted.append(text).append("\"");
+  return quoted;
 }
 
 // The colour height boxes have no tool-tip of their own; their row caption's

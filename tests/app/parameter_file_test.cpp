@@ -137,13 +137,6 @@ TEST_F(ParameterFile, LoadRestoresSavedSettingsAndLeavesFixedBoxesAlone) {
     EXPECT_EQ(window.text(name), "changed") << name;
 }
 
-TEST_F(ParameterFile, SavingTwiceGivesTheSameFile) {
-  SaveParameters(window, file());
-  Bytes first = saved();
-  SaveParameters(window, file());
-  EXPECT_EQ(saved(), first);
-}
-
 struct TextCase {
   const char* label;
   std::string utf8;
