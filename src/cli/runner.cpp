@@ -33,8 +33,8 @@ void LoadInto(WindowModel& window, const RunState& state, const Console& console
     Warn(console, Shown(state, kParameterFileName) + ": " + kept);
 }
 
-// The plugin is in place by now, so a report that cannot be written is a
-// warning-worthy failure but not a reason to hide the rest of the summary.
+// The plugin is in place by now: a report that cannot be written fails the
+// exit status but does not hide the rest of the summary.
 bool WriteClippingReport(const WindowModel& window, const RunState& state, const Console& console) {
   try {
     ReplacingFile file(state.resolve(kClippingReportFileName), "clipping report",
@@ -49,11 +49,11 @@ bool WriteClippingReport(const WindowModel& window, const RunState& state, const
   }
 }
 
-int ReportFinishedRun(const RunnerFrontEnd& frontEnd, const RunContext& run,
-                      const CliOptions& options, const Console& console) {
+int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliOptions& options,
+                      const Console& console) {
   std::ostream& out = console.out;
   bool reportWritten = WriteClippingReport(run.window, run.state, console);
-  out << frontEnd.message() << "\n\n";
+  out << result.message << "\n\n";
   out << "Procedure execution times:\n" << StageTimeLogText(run.window.text("txtTimes")) << "\n";
   out << ClippingSummary(run.window.text("txtLog"), Shown(run.state, kClippingReportFileName));
   if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
@@ -64,16 +64,16 @@ int ReportFinishedRun(const RunnerFrontEnd& frontEnd, const RunContext& run,
   return reportWritten ? kSuccess : kRunFailed;
 }
 
-int Run(RunContext& run, RunnerFrontEnd& frontEnd, TerminalProgress& progress,
-        const CliOptions& options, const Console& console) {
+int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
+        const Console& console) {
   RunResult result = RunPipeline(run);
   progress.finish();
   DeleteWorkFiles(run.state.workingDirectory);
   switch (result.outcome) {
     case RunOutcome::Finished:
-      return ReportFinishedRun(frontEnd, run, options, console);
+      return ReportFinishedRun(result, run, options, console);
     case RunOutcome::Failed:
-      console.err << kCommandName << ": " << frontEnd.error() << "\n";
+      console.err << kCommandName << ": " << result.message << "\n";
       if (options.timings)
         console.out << StageDurationTable(run.progress.timings());
       return kRunFailed;
@@ -115,7 +115,7 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
   }
   if (status == kSuccess && options.runs()) {
     if (ReceivedSignal() == 0)
-      status = Run(run, frontEnd, progress, options, console);
+      status = Run(run, progress, options, console);
     else
       console.err << kCommandName << ": interrupted before the run started.\n";
   }

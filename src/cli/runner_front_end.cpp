@@ -15,14 +15,6 @@ bool RunnerFrontEnd::processEvents() {
   return false;  // nothing here changes a setting during a run
 }
 
-void RunnerFrontEnd::showMessage(std::string_view, std::string_view text) {
-  message_ = text;
-}
-
-void RunnerFrontEnd::showError(std::string_view, std::string_view text) {
-  error_ = text;
-}
-
 void RunnerFrontEnd::modelChanged(std::string_view controlName) {
   if (controlName == "frmMain")
     progress_.captionChanged(window_.caption(), TerminalProgress::Clock::now());
