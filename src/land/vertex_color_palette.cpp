@@ -146,14 +146,14 @@ VertexColorPalette BuildVertexColorPalette(const ColorBands& bands) {
     // The divisor counts one step more than the pair has rows, so a pair
     // stops one step short of the next band's colour.
     double divisor = from.height - to.height + 1;
+    // Carried in double: a float running colour drifts enough to change
+    // roundings further down (height -74 green would be 189, not 190).
     std::array<double, 3> running{};
     std::array<double, 3> step{};
     for (int c = 0; c < 3; ++c) {
       running[c] = static_cast<float>(from.color[c]);
       step[c] = static_cast<float>((to.color[c] - from.color[c]) / divisor);
     }
-    // Carried in double: a float running colour drifts enough to change
-    // roundings further down (height -74 green would be 189, not 190).
     HeightSpan span = PairHeights(bands, upper);
     for (int height = span.first; height >= span.last; --height, ++row) {
       for (int c = 0; c < 3; ++c) {
