@@ -141,6 +141,8 @@ struct TextCase {
   const char* label;
   std::string utf8;
   std::string stored;  // the record's bytes after the length
+
+  friend void PrintTo(const TextCase& text, std::ostream* out) { *out << text.label; }
 };
 
 class ParameterText : public ParameterFile, public ::testing::WithParamInterface<TextCase> {};
@@ -186,6 +188,8 @@ struct RefusedCase {
   const char* label;
   std::string text;
   std::string inMessage;
+
+  friend void PrintTo(const RefusedCase& refused, std::ostream* out) { *out << refused.label; }
 };
 
 class RefusedSave : public ParameterFile, public ::testing::WithParamInterface<RefusedCase> {};

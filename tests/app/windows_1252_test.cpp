@@ -18,6 +18,10 @@ TEST(Windows1252, EveryByteDecodesAndEncodesBackToItself) {
 struct Mapping {
   unsigned char byte;
   const char* utf8;
+
+  friend void PrintTo(const Mapping& mapping, std::ostream* out) {
+    *out << "byte " << static_cast<int>(mapping.byte);
+  }
 };
 
 class Windows1252Mapping : public ::testing::TestWithParam<Mapping> {};

@@ -97,6 +97,8 @@ struct UsageCase {
   const char* label;
   std::vector<std::string> arguments;
   std::vector<std::string> inError;
+
+  friend void PrintTo(const UsageCase& usage, std::ostream* out) { *out << usage.label; }
 };
 
 class CliUsageError : public CliBasics, public ::testing::WithParamInterface<UsageCase> {};

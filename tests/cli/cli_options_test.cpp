@@ -48,6 +48,10 @@ TEST(CommandLine, SetTakesOneAssignmentPerOccurrence) {
 struct Suggestion {
   const char* argument;
   const char* expected;
+
+  friend void PrintTo(const Suggestion& suggestion, std::ostream* out) {
+    *out << suggestion.argument;
+  }
 };
 
 class UnknownArgument : public ::testing::TestWithParam<Suggestion> {};

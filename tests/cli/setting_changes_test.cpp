@@ -40,6 +40,8 @@ struct BadChange {
   const char* label;
   const char* assignment;
   std::vector<std::string> inMessage;
+
+  friend void PrintTo(const BadChange& change, std::ostream* out) { *out << change.assignment; }
 };
 
 class RejectedChange : public ::testing::TestWithParam<BadChange> {};
