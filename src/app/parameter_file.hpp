@@ -16,6 +16,7 @@ inline constexpr char kParameterFileName[] = "Parameters.ini";
 // with the reason, in words for the user.
 struct ParameterLoadReport {
   std::vector<std::string> keptSettings;
+  bool createdEmptyFile = false;  // the file was missing, so nothing was loaded
 };
 
 // Writes every editable setting. Throws RunError naming the setting (a text

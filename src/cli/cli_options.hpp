@@ -1,0 +1,37 @@
+// The runner's command line, read with CLI11.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/setting_changes.hpp"
+
+namespace brackwyn::cli {
+
+inline constexpr char kCommandName[] = "brackwyn-cli";
+
+struct CliOptions {
+  std::filesystem::path directory = ".";
+  bool load = false;
+  bool save = false;
+  bool list = false;
+  bool noRun = false;
+  bool timings = false;
+  std::vector<SettingChange> changes;  // in command-line order
+
+  bool runs() const { return !list && !noRun; }
+};
+
+// nullopt when the command line asked for --help or --version, which have
+// then been printed to `out`. Throws UsageError for anything it cannot act
+// on, naming the word and suggesting what was probably meant.
+std::optional<CliOptions> ParseCommandLine(int argc, const char* const* argv, std::ostream& out);
+
+// "did you mean \"--load\"?" for "--lod"; `--set NAME=...` when the word
+// looks like a setting's control name.
+std::string SuggestForUnknownArgument(std::string_view argument);
+
+}  // namespace brackwyn::cli

@@ -1,0 +1,127 @@
+#include "cli/runner.hpp"
+
+#include "app/file_io.hpp"
+#include "app/parameter_file.hpp"
+#include "app/pipeline.hpp"
+#include "app/run_error.hpp"
+#include "app/work_files.hpp"
+#include "cli/interrupt_signals.hpp"
+#include "cli/run_summary.hpp"
+#include "cli/runner_front_end.hpp"
+#include "cli/setting_list.hpp"
+
+namespace brackwyn::cli {
+namespace {
+
+// Names a file of the working folder the way the user would type it.
+std::string Shown(const RunState& state, std::string_view name) {
+  return state.resolve(name).lexically_normal().string();
+}
+
+void Warn(const Console& console, std::string_view text) {
+  console.err << kCommandName << ": warning: " << text << "\n";
+}
+
+void LoadInto(WindowModel& window, const RunState& state, const Console& console) {
+  ParameterLoadReport report = LoadParameters(window, state.resolve(kParameterFileName));
+  if (report.createdEmptyFile) {
+    Warn(console, "there was no " + Shown(state, kParameterFileName) +
+                      "; an empty one was created and every setting kept its value.");
+    return;
+  }
+  for (const std::string& kept : report.keptSettings)
+    Warn(console, Shown(state, kParameterFileName) + ": " + kept);
+}
+
+// The plugin is in place by now: a report that cannot be written fails the
+// exit status but does not hide the rest of the summary.
+bool WriteClippingReport(const WindowModel& window, const RunState& state, const Console& console) {
+  try {
+    ReplacingFile file(state.resolve(kClippingReportFileName), "clipping report",
+                       ReplacingFile::Sync::Never);
+    const std::string& log = window.text("txtLog");
+    file.append(log.data(), log.size());
+    file.commit();
+    return true;
+  } catch (const RunError& error) {
+    console.err << kCommandName << ": " << error.what() << "\n";
+    return false;
+  }
+}
+
+int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliOptions& options,
+                      const Console& console) {
+  std::ostream& out = console.out;
+  bool reportWritten = WriteClippingReport(run.window, run.state, console);
+  out << result.message << "\n\n";
+  out << "Procedure execution times:\n" << StageTimeLogText(run.window.text("txtTimes")) << "\n";
+  out << ClippingSummary(run.window.text("txtLog"), Shown(run.state, kClippingReportFileName));
+  if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
+      !objects.empty())
+    out << "\n" << objects;
+  if (options.timings)
+    out << "\n" << StageDurationTable(run.progress.timings());
+  return reportWritten ? kSuccess : kRunFailed;
+}
+
+int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
+        const Console& console) {
+  RunResult result = RunPipeline(run);
+  progress.finish();
+  DeleteWorkFiles(run.state.workingDirectory);
+  switch (result.outcome) {
+    case RunOutcome::Finished:
+      return ReportFinishedRun(result, run, options, console);
+    case RunOutcome::Failed:
+      console.err << kCommandName << ": " << result.message << "\n";
+      if (options.timings)
+        console.out << StageDurationTable(run.progress.timings());
+      return kRunFailed;
+    case RunOutcome::Abandoned:
+      console.err << kCommandName
+                  << ": interrupted: the run was abandoned, the previous plugin was left as it "
+                     "was and the work files were deleted.\n";
+      return kRunFailed;  // replaced by the signal's status below
+  }
+  return kRunFailed;
+}
+
+}  // namespace
+
+int RunCommandLine(const CliOptions& options, const Console& console) {
+  WindowModel window;
+  ProgressReporter reporter(window);
+  RunState state;
+  state.workingDirectory = options.directory;
+  RunContext run{window, reporter, state};
+  TerminalProgress progress(console.out, console.progressStyle, console.width);
+  RunnerFrontEnd frontEnd(window, progress);
+  window.setFrontEnd(&frontEnd);
+
+  int status = kSuccess;
+  try {
+    if (options.load)
+      LoadInto(window, state, console);
+    ApplySettingChanges(window, options.changes);
+    if (options.save) {
+      SaveParameters(window, state.resolve(kParameterFileName));
+      console.out << "Saved the settings to " << Shown(state, kParameterFileName) << ".\n";
+    }
+    if (options.list)
+      PrintSettings(console.out, window);
+  } catch (const RunError& error) {
+    console.err << kCommandName << ": " << error.what() << "\n";
+    status = kRunFailed;
+  }
+  if (status == kSuccess && options.runs()) {
+    if (ReceivedSignal() == 0)
+      status = Run(run, progress, options, console);
+    else
+      console.err << kCommandName << ": interrupted before the run started.\n";
+  }
+  console.out << std::flush;
+  window.setFrontEnd(nullptr);
+  return ReceivedSignal() != 0 ? InterruptedExitStatus(ReceivedSignal()) : status;
+}
+
+}  // namespace brackwyn::cli

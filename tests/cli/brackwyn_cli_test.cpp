@@ -1,0 +1,347 @@
+// End-to-end: the built brackwyn-cli, run in a scratch folder as a user would.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include "app/control_table.hpp"
+#include "app/work_files.hpp"
+#include "cli_process.hpp"
+#include "support/test_support.hpp"
+#include "tools/gray_bitmap.hpp"
+
+namespace brackwyn {
+namespace {
+
+using testing::CliOutcome;
+using testing::ReadBytes;
+using testing::RunCli;
+using testing::ScratchFolder;
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::vector<std::uint8_t> bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+void WriteText(const fs::path& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> FolderContents(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool AnyWorkFile(const fs::path& folder) {
+  return std::any_of(kWorkFileNames.begin(), kWorkFileNames.end(),
+                     [&](std::string_view name) { return fs::exists(folder / name); });
+}
+
+// Runs that need no bitmaps: options, listings and failures before the
+// elevation is read.
+class CliBasics : public ::testing::Test {
+ protected:
+  ScratchFolder folder;
+};
+
+TEST_F(CliBasics, HelpDescribesTheOptionsAndExitStatus) {
+  CliOutcome run = RunCli({"--help"}, folder.path());
+  EXPECT_EQ(run.status, 0);
+  for (std::string_view part :
+       {"Usage: brackwyn-cli [OPTIONS]", "--load", "--set NAME=VALUE", "--save", "--no-run",
+        "--list", "--timings", "-C,--directory DIR", "--version", "Exit status: 0 success"})
+    EXPECT_TRUE(Contains(run.out, part)) << part;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(FolderContents(folder.path()).empty());
+}
+
+TEST_F(CliBasics, VersionIsTheProgramAndItsVersion) {
+  CliOutcome run = RunCli({"--version"}, folder.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Brackwyn 1.3.1\n");
+}
+
+TEST_F(CliBasics, ListShowsEverySettingAfterTheChangesAndDoesNotRun) {
+  CliOutcome run =
+      RunCli({"--set", "txtESP=Island.esp", "--set", "chkCreateVCLR=2", "--list"}, folder.path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const ControlSpec& control : ControlTable()) {
+    if (IsSetting(control)) {
+      EXPECT_TRUE(Contains(run.out, std::string(control.name) + " - " + std::string(control.label)))
+          << control.name;
+    }
+  }
+  EXPECT_TRUE(Contains(run.out,
+                       "value \"Island.esp\", default \"Brackwyn.esp\"\n"
+                       "  Plugin file Brackwyn will create.\n"));
+  EXPECT_TRUE(Contains(run.out, "value 2 (grayed), default 1 (checked)"));
+  EXPECT_TRUE(Contains(run.out, "txtScaleCoast - Elevation1 (Coast: -256 - 32) range (fixed)"));
+  EXPECT_TRUE(FolderContents(folder.path()).empty());
+}
+
+struct UsageCase {
+  const char* label;
+  std::vector<std::string> arguments;
+  std::vector<std::string> inError;
+
+  friend void PrintTo(const UsageCase& usage, std::ostream* out) { *out << usage.label; }
+};
+
+class CliUsageError : public CliBasics, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsageError, ExitsWith2NamingTheWordAndASuggestion) {
+  CliOutcome run = RunCli(GetParam().arguments, folder.path());
+  EXPECT_EQ(run.status, 2);
+  for (const std::string& part : GetParam().inError)
+    EXPECT_TRUE(Contains(run.err, part)) << run.err << "\nlacks " << part;
+  EXPECT_TRUE(Contains(run.err, "brackwyn-cli --help")) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(FolderContents(folder.path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, CliUsageError,
+    ::testing::Values(
+        UsageCase{"UnknownOption", {"--save", "--lod"}, {"\"--lod\"", "did you mean \"--load\""}},
+        UsageCase{"UnknownSetting",
+                  {"--set", "txtESP=a.esp", "--set", "txtScaleMountian=4000", "--save"},
+                  {"\"txtScaleMountian\"", "did you mean \"txtScaleMountain\""}},
+        UsageCase{"SettingAsOption", {"--txtESP=a.esp"}, {"did you mean \"--set txtESP=a.esp\""}},
+        UsageCase{"FixedBox", {"--set", "txtVCLR1R=0"}, {"txtVCLR1R", "cannot be changed"}},
+        UsageCase{"CheckBoxValue", {"--set", "chkCreateObjects=on"}, {"\"on\"", "0 (unchecked)"}},
+        UsageCase{"MissingFolder", {"-C", "no-such-folder"}, {"no-such-folder"}}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(CliBasics, SettingThatIsNotANumberFailsTheRunNamingIt) {
+  CliOutcome run = RunCli({"--set", "txtScaleInterior=1O00"}, folder.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "txtScaleInterior")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "1O00")) << run.err;
+  EXPECT_FALSE(fs::exists(folder / "Brackwyn.esp"));
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+}
+
+TEST_F(CliBasics, RefusedSaveFailsAndKeepsTheOldFile) {
+  ASSERT_EQ(RunCli({"--save", "--no-run"}, folder.path()).status, 0);
+  std::vector<std::uint8_t> before = ReadBytes(folder / "Parameters.ini");
+  CliOutcome run =
+      RunCli({"--set", "txtObjectIndex=" + std::string(127, 'o'), "--save"}, folder.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "txtObjectIndex")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "127 bytes")) << run.err;
+  EXPECT_EQ(ReadBytes(folder / "Parameters.ini"), before);
+  EXPECT_EQ(FolderContents(folder.path()), std::vector<std::string>{"Parameters.ini"});
+}
+
+TEST_F(CliBasics, LoadWarnsAboutEverySettingItKept) {
+  ASSERT_EQ(RunCli({"--set", "txtESM=Mine.esm", "--save", "--no-run"}, folder.path()).status, 0);
+  fs::resize_file(folder / "Parameters.ini", 128 * 29);  // the last two records are gone
+  fs::path elsewhere = folder / "sub";
+  fs::create_directory(elsewhere);
+  CliOutcome run = RunCli({"-C", "..", "--load", "--list"}, elsewhere);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "value \"Mine.esm\", default \"Brackwyn.esm\"")) << run.out;
+  EXPECT_TRUE(Contains(run.err,
+                       "warning: ../Parameters.ini: \"Vertex Color 5 (Deep Water) blue\" "
+                       "(txtVCLR5B) kept its value: the file ends before its record."))
+      << run.err;
+  EXPECT_TRUE(Contains(run.err, "(chkCreateVCLR) kept its value")) << run.err;
+}
+
+TEST_F(CliBasics, LoadOfAMissingFileCreatesItAndSaysSo) {
+  CliOutcome run = RunCli({"--load", "--no-run"}, folder.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(Contains(run.err, "there was no Parameters.ini")) << run.err;
+  EXPECT_EQ(fs::file_size(folder / "Parameters.ini"), 0u);
+}
+
+// Runs of the whole pipeline on a small test island: a square coast, a
+// gentle interior slope and one steep 4 x 2 pixel block in the mountain layer
+// whose two sides are too steep for the plugin format.
+class CliRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    bitmaps_ = new ScratchFolder;
+    using tools::WriteGrayBitmap;
+    WriteGrayBitmap(*bitmaps_ / "coast.bmp", [](int x, int y) {
+      int d = std::max(std::abs(x - 1664), std::abs(y - 1664));
+      return std::clamp(255 - (d - 600) / 4, 0, 240);
+    });
+    WriteGrayBitmap(*bitmaps_ / "interior.bmp", [](int x, int) { return x * 255 / 3327; });
+    WriteGrayBitmap(*bitmaps_ / "mountain.bmp", [](int x, int y) {
+      return x >= 1000 && x < 1004 && y >= 2000 && y < 2002 ? 255 : 0;
+    });
+  }
+  static void TearDownTestSuite() {
+    delete bitmaps_;
+    bitmaps_ = nullptr;
+  }
+
+  void SetUp() override { LinkBitmapsInto(folder.path()); }
+
+  static void LinkBitmapsInto(const fs::path& target) {
+    for (const char* name : {"coast.bmp", "interior.bmp", "mountain.bmp"})
+      fs::create_symlink(*bitmaps_ / name, target / name);
+  }
+
+  ScratchFolder folder;
+  static ScratchFolder* bitmaps_;
+};
+
+ScratchFolder* CliRun::bitmaps_ = nullptr;
+
+TEST_F(CliRun, DefaultRunReportsWhatTheWindowShows) {
+  CliOutcome run = RunCli({"--timings"}, folder.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.out.starts_with("Loading height bitmaps\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out,
+                       "Finished! You may now copy Brackwyn.esm and Brackwyn.esp to you "
+                       "Morrowind\\Data Files folder.\n"))
+      << run.out;
+  std::size_t at = run.out.find("Procedure execution times:\n");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  for (std::string_view stage : {"InitializeVariables", "CreatePalette", "LoadElevation",
+                                 "ProcessElevation", "CreateVHGT", "CreateVCLR", "CreateESP"}) {
+    std::size_t line = run.out.find("  " + std::string(stage) + " - 0:0:", at);
+    EXPECT_NE(line, std::string::npos) << stage;
+    at = std::max(at, line);
+  }
+  EXPECT_TRUE(Contains(run.out,
+                       "Vertex height clipping: 4 reports, at (1000, 2000), (1004, 2000), "
+                       "(1000, 2001), (1004, 2001) (pixel coordinates"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "The whole report is in clipping-report.txt.\n")) << run.out;
+  EXPECT_EQ(ReadText(folder / "clipping-report.txt"),
+            "x: 1000 y: 2000\r\nx: 1004 y: 2000\r\nx: 1000 y: 2001\r\nx: 1004 y: 2001\r\n");
+  EXPECT_FALSE(Contains(run.out, "Objects placed"));
+  EXPECT_TRUE(Contains(run.out, "Stage durations:\n  InitializeVariables")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "  Total ")) << run.out;
+  EXPECT_EQ(FolderContents(folder.path()),
+            (std::vector<std::string>{"Brackwyn.esm", "Brackwyn.esp", "clipping-report.txt",
+                                      "coast.bmp", "interior.bmp", "mountain.bmp"}));
+}
+
+TEST_F(CliRun, SavedSettingsLoadedInAFreshRunMakeTheSamePlugin) {
+  CliOutcome first = RunCli({"--set", "txtESP=Island.esp", "--set", "txtScaleMountain=4000",
+                             "--set", "txtVCLR3G=200", "--set", "chkCreateVCLR=0", "--save"},
+                            folder.path());
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Contains(first.out, "copy Brackwyn.esm and Island.esp")) << first.out;
+  std::vector<std::uint8_t> plugin = ReadBytes(folder / "Island.esp");
+  fs::remove(folder / "Island.esp");
+
+  CliOutcome second = RunCli({"--load"}, folder.path());
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.err, "");
+  EXPECT_TRUE(ReadBytes(folder / "Island.esp") == plugin);
+  EXPECT_FALSE(fs::exists(folder / "Brackwyn.esp"));
+
+  CliOutcome defaults = RunCli({"--set", "txtESP=Default.esp"}, folder.path());
+  ASSERT_EQ(defaults.status, 0) << defaults.err;
+  EXPECT_FALSE(ReadBytes(folder / "Default.esp") == plugin);  // the loaded settings mattered
+}
+
+TEST_F(CliRun, WorksInTheFolderGivenWithC) {
+  ScratchFolder elsewhere;
+  WriteText(folder / "Parameters.ini", "");
+  CliOutcome run = RunCli({"-C", folder.path().string(), "--set", "txtESP=There.esp", "--save"},
+                          elsewhere.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(folder / "There.esp"));
+  EXPECT_TRUE(fs::exists(folder / "clipping-report.txt"));
+  EXPECT_EQ(fs::file_size(folder / "Parameters.ini"), 3968u);
+  EXPECT_TRUE(FolderContents(elsewhere.path()).empty());
+}
+
+TEST_F(CliRun, MissingBitmapFailsNamingTheFileAndLeavesNoPlugin) {
+  CliOutcome run = RunCli({"--set", "txtBitmapInterior=hills.bmp"}, folder.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "hills.bmp")) << run.err;
+  EXPECT_FALSE(fs::exists(folder / "Brackwyn.esp"));
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+}
+
+struct Interruption {
+  const char* label;
+  int signal;
+  int status;
+
+  friend void PrintTo(const Interruption& interruption, std::ostream* out) {
+    *out << interruption.label;
+  }
+};
+
+class CliInterrupt : public CliRun, public ::testing::WithParamInterface<Interruption> {};
+
+// The runner's standard output is a pipe that the test has filled, so the
+// runner blocks in its first progress line, inside the elevation stage, until
+// the test has sent the signal and starts reading. That makes the moment of
+// the interruption certain instead of a race with a fast run.
+TEST_P(CliInterrupt, AbandonsTheRunKeepingThePreviousPluginAndNoWorkFiles) {
+  const std::string previous = "the previous plugin";
+  WriteText(folder / "Brackwyn.esp", previous);
+  for (std::string_view name : kWorkFileNames)
+    WriteText(folder / name, "left from an earlier run");
+
+  int pipeFds[2];
+  ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+  ::fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
+  ::fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
+  std::string filler(4096, 'f');
+  std::size_t filled = 0;
+  while (true) {
+    ssize_t n = ::write(pipeFds[1], filler.data(), filler.size());
+    if (n <= 0)
+      break;
+    filled += static_cast<std::size_t>(n);
+  }
+  ::fcntl(pipeFds[1], F_SETFL, 0);  // the runner must see an ordinary blocking pipe
+
+  ScratchFolder output;
+  testing::RunningCli cli({}, folder.path(), pipeFds[1], output / "err");
+  ::close(pipeFds[1]);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!cli.blockedWritingStdout() && !cli.exited() &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(cli.blockedWritingStdout()) << ReadText(output / "err");
+  ASSERT_EQ(::kill(cli.pid(), GetParam().signal), 0);
+
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    out.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  EXPECT_EQ(cli.wait(), GetParam().status);
+
+  out.erase(0, filled);
+  EXPECT_EQ(out, "Loading height bitmaps\n");
+  EXPECT_TRUE(Contains(ReadText(output / "err"), "interrupted")) << ReadText(output / "err");
+  EXPECT_EQ(ReadText(folder / "Brackwyn.esp"), previous);
+  EXPECT_EQ(
+      FolderContents(folder.path()),
+      (std::vector<std::string>{"Brackwyn.esp", "coast.bmp", "interior.bmp", "mountain.bmp"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupt,
+                         ::testing::Values(Interruption{"CtrlC", SIGINT, 130},
+                                           Interruption{"Terminate", SIGTERM, 143}),
+                         [](const auto& info) { return info.param.label; });
+
+}  // namespace
+}  // namespace brackwyn
