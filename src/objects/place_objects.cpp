@@ -80,34 +80,6 @@ int CollectCandidates(const std::uint8_t* draws, const std::uint8_t* limits, int
   return n;
 }
 
-// Bit i of mask[i / 64] is set when draws[i] < limit, for i below count
-// rounded up to a multiple of 64; draws must be readable that far.
-void MarkLowDraws(const std::uint8_t* draws, std::size_t count, std::uint8_t limit,
-                  std::uint64_t* mask) {
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i bound = _mm_set1_epi8(static_cast<char>(limit));
-  for (std::size_t word = 0; word * 64 < count; ++word) {
-    std::uint64_t bits = 0;
-    for (int part = 0; part < 4; ++part) {
-      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draws + word * 64 + 16 * part));
-      auto notBelow =
-          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(bound, d), zero)));
-      bits |= static_cast<std::uint64_t>(~notBelow & 0xFFFFu) << (16 * part);
-    }
-    mask[word] = bits;
-  }
-#else
-  for (std::size_t word = 0; word * 64 < count; ++word) {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 64; ++i)
-      bits |= static_cast<std::uint64_t>(draws[word * 64 + static_cast<std::size_t>(i)] < limit)
-              << i;
-    mask[word] = bits;
-  }
-#endif
-}
-
 // The first marked position in [from, end), or end.
 std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t end) {
   std::size_t word = from / 64;
@@ -153,12 +125,17 @@ class Placer {
   void placeWithAllKinds(int x, int y, int highestLimit);
   void placeWithQualifyingKinds(int x, int y, int qualifying);
   void tryPlace(int kind, int sx, int sy);
+  // n / kindCount for n below 2^16: a multiplication by the rounded-up
+  // reciprocal is exact there, because its error stays below 2^-16 while the
+  // fraction of n / kindCount is never closer to 1 than 1 / 255.
+  std::size_t DivideByKinds(std::size_t n) const { return (n * kindsReciprocal_) >> 32; }
   void showRowProgress(int y);
 
   RunContext& run_;
   const ObjectDensity& density_;
   const int kinds_;
   const std::uint64_t drawsPerPixel_;
+  const std::uint64_t kindsReciprocal_;
   const std::uint64_t key_;
   std::uint64_t counter_;
 
@@ -222,6 +199,7 @@ Placer::Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& fi
       density_(density),
       kinds_(density.kindCount()),
       drawsPerPixel_(std::uint64_t{kSubCellsPerPixel} * static_cast<std::uint64_t>(kinds_)),
+      kindsReciprocal_((std::uint64_t{1} << 32) / static_cast<std::uint64_t>(kinds_) + 1),
       key_(run.state.random.key()),
       counter_(run.state.random.position()),
       squares_(SquaresOf(run.state.objectPalette)),
@@ -308,19 +286,25 @@ void Placer::placePixel(int x, int y) {
   for (int k = 0; k < kinds_; ++k) {
     int limit = limitOf_[densities[k]];
     limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
+    qualifying += limit > 0;
+    highestLimit = std::max(highestLimit, limit);
+  }
+  // Computing every kind's draw in bulk beats computing a few one by one
+  // unless only a small share of the kinds qualifies.
+  if (highestLimit <= 255 && qualifying * 4 >= kinds_) {
+    placeWithAllKinds(x, y, highestLimit);
+    return;
+  }
+  qualifying = 0;
+  for (int k = 0; k < kinds_; ++k) {
+    int limit = limitOf_[densities[k]];
     if (limit > 0) {
       qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
       qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;
       ++qualifying;
-      highestLimit = std::max(highestLimit, limit);
     }
   }
-  // Computing every kind's draw in bulk beats computing a few one by one
-  // unless only a small share of the kinds qualifies.
-  if (highestLimit <= 255 && qualifying * 4 >= kinds_)
-    placeWithAllKinds(x, y, highestLimit);
-  else
-    placeWithQualifyingKinds(x, y, qualifying);
+  placeWithQualifyingKinds(x, y, qualifying);
 }
 
 // The pixel's draws are computed in bulk, and a bit mask marks those low
@@ -337,9 +321,8 @@ void Placer::placeWithAllKinds(int x, int y, int highestLimit) {
     if (end <= computed)
       return;
     end = (end + 63) / 64 * 64;
-    RandomStream::TopBytes(key_, first + computed, end - computed, draws_.data() + computed);
-    MarkLowDraws(draws_.data() + computed, end - computed, lowBound,
-                 lowDraws_.data() + computed / 64);
+    RandomStream::TopBytesMarkingLow(key_, first + computed, end - computed, lowBound,
+                                     draws_.data() + computed, lowDraws_.data() + computed / 64);
     computed = end;
   };
   std::size_t pos = 0;  // the draws of the current sub-cell start here
@@ -350,8 +333,7 @@ void Placer::placeWithAllKinds(int x, int y, int highestLimit) {
     std::size_t low = NextMarked(lowDraws_.data(), pos, end);
     if (low == end)
       break;
-    // 32-bit division: the distance is below 2^15, and a 64-bit one is slow
-    std::size_t skipped = static_cast<std::uint32_t>(low - pos) / static_cast<std::uint32_t>(kinds);
+    std::size_t skipped = DivideByKinds(low - pos);
     subCell += static_cast<int>(skipped);
     pos += skipped * kinds;
     int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());

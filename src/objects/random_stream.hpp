@@ -36,6 +36,11 @@ class RandomStream {
   static void TopBytes(std::uint64_t key, std::uint64_t first, std::size_t count,
                        std::uint8_t* out);
 
+  // TopBytes, and bit i of mask[i / 64] set when out[i] < bound. `count` is a
+  // multiple of 64.
+  static void TopBytesMarkingLow(std::uint64_t key, std::uint64_t first, std::size_t count,
+                                 std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask);
+
   std::uint32_t nextBits24() { return Bits24(key_, counter_++); }
 
   // Uniform on [0, 1) in steps of 2^-24, exact in single precision.

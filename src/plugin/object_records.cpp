@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -210,10 +211,12 @@ void CellReferenceWriter::Impl::findAnchors(int column) {
       std::memcpy(&word, blockRow + k, sizeof word);
       if (word == 0)
         continue;
-      for (int b = 0; b < 8; ++b) {
+      // the top bit of every nonzero byte, so only anchors are visited
+      constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+      std::uint64_t nonzero = (((word & kLow7) + kLow7) | word) & ~kLow7;
+      for (; nonzero != 0; nonzero &= nonzero - 1) {
+        int b = std::countr_zero(nonzero) / 8;
         int kind = blockRow[k + b];
-        if (kind == 0)
-          continue;
         if (kind > kinds) {
           throw RunError(NameFile(kWorkFileRole, objectsPath) + " holds kind " +
                          std::to_string(kind) + " at sub-cell (" +
