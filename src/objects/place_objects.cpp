@@ -128,7 +128,7 @@ class Placer {
   // n / kindCount for n below 2^16: a multiplication by the rounded-up
   // reciprocal is exact there, because its error stays below 2^-16 while the
   // fraction of n / kindCount is never closer to 1 than 1 / 255.
-  std::size_t DivideByKinds(std::size_t n) const { return (n * kindsReciprocal_) >> 32; }
+  std::size_t divideByKinds(std::size_t n) const { return (n * kindsReciprocal_) >> 32; }
   void showRowProgress(int y);
 
   RunContext& run_;
@@ -333,7 +333,7 @@ void Placer::placeWithAllKinds(int x, int y, int highestLimit) {
     std::size_t low = NextMarked(lowDraws_.data(), pos, end);
     if (low == end)
       break;
-    std::size_t skipped = DivideByKinds(low - pos);
+    std::size_t skipped = divideByKinds(low - pos);
     subCell += static_cast<int>(skipped);
     pos += skipped * kinds;
     int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());

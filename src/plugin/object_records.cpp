@@ -56,6 +56,11 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  void reset(int fd) {
+    if (fd_ >= 0)
+      ::close(fd_);
+    fd_ = fd;
+  }
 
  private:
   int fd_ = -1;
@@ -146,11 +151,11 @@ CellReferenceWriter::Impl::Impl(RunContext& run)
     : run(run),
       objectsPath(run.state.resolve(kObjectsFile)),
       referencesPath(run.state.resolve(kReferencesFile)),
-      objects(::open(objectsPath.c_str(), O_RDONLY | O_CLOEXEC)),
-      references(::open(referencesPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)),
       band(kCellBandBytes, 0) {
+  objects.reset(::open(objectsPath.c_str(), O_RDONLY | O_CLOEXEC));
   if (objects.get() < 0 && errno != ENOENT)
     FailFile("read", objectsPath, errno);
+  references.reset(::open(referencesPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (references.get() < 0)
     FailFile("create", referencesPath, errno);
   if (run.state.heightGrid.empty())

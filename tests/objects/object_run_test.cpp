@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -136,6 +138,9 @@ class ObjectRun : public ::testing::Test {
     delete plugin_;
     delete shared_;
     delete world_;
+    plugin_ = nullptr;
+    shared_ = nullptr;
+    world_ = nullptr;
   }
 
   static void Link(testing::TestRun& run) {
@@ -277,6 +282,73 @@ TEST_F(ObjectRun, GrayedPlacesTheSameReferencesWithoutStatics) {
       grayed.bytes.begin() + static_cast<std::ptrdiff_t>(first.offset), grayed.bytes.end(),
       plugin_->bytes.begin() + static_cast<std::ptrdiff_t>(first.offset + statics)));
 }
+
+struct Failure {
+  const char* name;
+  std::function<void(testing::TestRun&)> spoil;
+  const char* named;  // what the message must name
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) {
+  *out << failure.name;
+}
+
+void Replace(testing::TestRun& run, const std::string& name, std::string_view content) {
+  std::filesystem::remove(run.folder / name);
+  std::ofstream(run.folder / name, std::ios::binary) << content;
+}
+
+class ObjectRunFailure : public ObjectRun, public ::testing::WithParamInterface<Failure> {};
+
+// Each stops the run with a message naming the culprit and leaves the
+// previous plugin as it was.
+TEST_P(ObjectRunFailure, NamesTheCulpritAndKeepsThePreviousPlugin) {
+  testing::TestRun run;
+  Link(run);
+  Configure(run, 5, 1);
+  std::ofstream(run.folder / "Brackwyn.esp", std::ios::binary) << "the previous plugin";
+  GetParam().spoil(run);
+  RunResult result = RunPipeline(run.context);
+  EXPECT_EQ(result.outcome, RunOutcome::Failed);
+  EXPECT_NE(result.message.find(GetParam().named), std::string::npos) << result.message;
+  auto plugin = testing::ReadBytes(run.folder / "Brackwyn.esp");
+  EXPECT_EQ(std::string(plugin.begin(), plugin.end()), "the previous plugin");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ObjectRun, ObjectRunFailure,
+    ::testing::Values(
+        Failure{"MissingIndex",
+                [](testing::TestRun& run) { run.window.setText("txtObjectIndex", "none.csv"); },
+                "none.csv"},
+        Failure{"IndexWithoutKinds",
+                [](testing::TestRun& run) { Replace(run, "objects.csv", "a,b,c,d,e\r\n\r\n"); },
+                "no object kind"},
+        Failure{"MissingDensityBitmap",
+                [](testing::TestRun& run) {
+                  std::filesystem::remove(run.folder / testing::DensityFileName(3));
+                },
+                "density3.bmp"},
+        Failure{"ShortDensityBitmap",
+                [](testing::TestRun& run) { Replace(run, testing::DensityFileName(2), "BM"); },
+                "density2.bmp"},
+        Failure{"DivisorNotANumber",
+                [](testing::TestRun& run) { run.window.setText("txtObjectDivisor", "sixty"); },
+                "txtObjectDivisor"},
+        Failure{"ConfineOutsideTheBitmaps",
+                [](testing::TestRun& run) { run.window.setText("txtConfineObjectsX2", "4000"); },
+                "txtConfineObjectsX2"},
+        Failure{"WorkFileCannotBeCreated",
+                [](testing::TestRun& run) {
+                  std::filesystem::create_directory(run.folder / "Objects.dat");
+                },
+                "Objects.dat"},
+        Failure{"ReferenceFileCannotBeCreated",
+                [](testing::TestRun& run) {
+                  std::filesystem::create_directory(run.folder / "FRMR.dat");
+                },
+                "FRMR.dat"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace brackwyn
