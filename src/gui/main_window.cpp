@@ -32,6 +32,7 @@ std::string KeptSettingsMessage(const ParameterLoadReport& report) {
 
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)
     : presenter_(presenter != nullptr ? presenter : &messageBoxes_) {
+  setObjectName(ToQString(kCaptionName));
   state_->workingDirectory = std::move(workingDirectory);
   widgets_ = BuildControls(*this);
   bindControls();
