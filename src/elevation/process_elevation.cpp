@@ -1,12 +1,166 @@
 #include "elevation/process_elevation.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "app/control_table.hpp"
 #include "app/run_error.hpp"
+#include "elevation/height_scaling.hpp"
 
 namespace brackwyn {
+namespace {
+
+constexpr int kHeightMin = std::numeric_limits<std::int16_t>::min();
+constexpr int kHeightMax = std::numeric_limits<std::int16_t>::max();
+// Largest interior + mountain range, in world units, that keeps the merged
+// height in 16 bits above the coast's 32 steps or below its -256.
+constexpr int kMergedRangeMaxUnits = (kHeightMax - 32) * kUnitsPerHeightStep;
+constexpr int kMergedRangeMinUnits = (kHeightMin + 256) * kUnitsPerHeightStep;
+
+bool FitsHeight(double value) {
+  return value >= kHeightMin && value <= kHeightMax;  // false for NaN
+}
+
+std::string Pixel(int x, int y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+std::string DescribeHeight(double value) {
+  if (!std::isfinite(value))
+    return "a height without a number";
+  return std::to_string(static_cast<long long>(value)) + " height steps";
+}
+
+[[noreturn]] void ThrowScaleOverflow(std::string_view setting, int sample, int x, int y,
+                                     double height) {
+  throw RunError("Setting " + DescribeSetting(setting) + ": this range turns the sample " +
+                 std::to_string(sample) + " at pixel " + Pixel(x, y) + " into " +
+                 DescribeHeight(height) +
+                 ", beyond the -32768 to 32767 steps of 8 units that a height can hold. Use a "
+                 "range between -262136 and 262136 world units.");
+}
+
+// A scale may overflow only for samples the bitmap does not use, so the check
+// looks at the layer, not just the table.
+void CheckScaledSamplesFit(const HeightLayer& layer, float gridScale, std::string_view setting) {
+  std::array<bool, kSampleValues> fits{};
+  bool allFit = true;
+  for (int v = 0; v < kSampleValues; ++v) {
+    fits[v] = FitsHeight(ScaledHeight(gridScale, v));
+    allFit = allFit && fits[v];
+  }
+  if (allFit)
+    return;
+  for (int y = 0; y < kBitmapSide; ++y) {
+    const std::int16_t* row = layer.row(y);
+    for (int x = 0; x < kBitmapSide; ++x) {
+      auto sample = static_cast<std::uint8_t>(row[x]);
+      if (!fits[sample])
+        ThrowScaleOverflow(setting, sample, x, y, ScaledHeight(gridScale, sample));
+    }
+  }
+}
+
+SampleTable ScaledTable(float gridScale) {
+  SampleTable table{};
+  for (int v = 0; v < kSampleValues; ++v) {
+    double height = ScaledHeight(gridScale, v);
+    table[v] = FitsHeight(height) ? static_cast<std::int16_t>(height) : 0;
+  }
+  return table;
+}
+
+void MapLayer(RunContext& run, HeightLayer& layer, const SampleTable& table) {
+  for (int y = 0; y < kBitmapSide; ++y) {
+    std::int16_t* row = layer.row(y);
+    for (int x = 0; x < kBitmapSide; ++x)
+      row[x] = table[static_cast<std::uint8_t>(row[x])];
+    run.progress.YieldToUI();
+  }
+}
+
+void ScaleLayer(RunContext& run, HeightLayer& layer, float gridScale, std::string_view setting) {
+  CheckScaledSamplesFit(layer, gridScale, setting);
+  MapLayer(run, layer, ScaledTable(gridScale));
+}
+
+[[noreturn]] void ThrowMergeOverflow(const HeightLayers& layers, int y) {
+  const std::int16_t* coast = layers.coast.row(y);
+  const std::int16_t* interior = layers.interior.row(y);
+  const std::int16_t* mountain = layers.mountain.row(y);
+  int x = 0;
+  int sum = 0;
+  for (; x < kBitmapSide; ++x) {
+    sum = coast[x] + interior[x] + mountain[x];
+    if (sum < kHeightMin || sum > kHeightMax)
+      break;
+  }
+  std::string advice = sum > 0 ? "together at most " + std::to_string(kMergedRangeMaxUnits)
+                               : "together at least " + std::to_string(kMergedRangeMinUnits);
+  throw RunError("The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
+                 " height steps (coast " + std::to_string(coast[x]) + ", interior " +
+                 std::to_string(interior[x]) + ", mountain " + std::to_string(mountain[x]) +
+                 "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
+                 "ranges " +
+                 DescribeSetting("txtScaleInterior") + " and " +
+                 DescribeSetting("txtScaleMountain") + " must make " + advice + " world units.");
+}
+
+void MergeLayers(RunContext& run) {
+  const HeightLayers& layers = run.state.layers;
+  HeightGrid& grid = run.state.heightGrid;
+  for (int y = 0; y < kBitmapSide; ++y) {
+    const std::int16_t* coast = layers.coast.row(y);
+    const std::int16_t* interior = layers.interior.row(y);
+    const std::int16_t* mountain = layers.mountain.row(y);
+    std::int16_t* merged = grid.row(y);
+    int low = 0;
+    int high = 0;
+    for (int x = 0; x < kBitmapSide; ++x) {
+      int sum = coast[x] + interior[x] + mountain[x];
+      merged[x] = static_cast<std::int16_t>(sum);
+      low = std::min(low, sum);
+      high = std::max(high, sum);
+    }
+    if (low < kHeightMin || high > kHeightMax)
+      ThrowMergeOverflow(layers, y);
+    run.progress.YieldToUI();
+  }
+}
+
+void SetBorder(HeightGrid& grid) {
+  for (int x = 0; x < kHeightGridSide; ++x)
+    grid.at(x, kBitmapSide) = kBorderHeight;
+  for (int y = 0; y < kHeightGridSide; ++y)
+    grid.at(kBitmapSide, y) = kBorderHeight;
+}
+
+}  // namespace
 
 void ProcessElevation(RunContext& run) {
-  (void)run;
-  throw RunError("ProcessElevation is not built yet.");
+  run.progress.StartStage();
+  HeightLayers& layers = run.state.layers;
+  if (layers.coast.empty() || layers.interior.empty() || layers.mountain.empty() ||
+      run.state.heightGrid.empty()) {
+    throw std::logic_error("ProcessElevation needs the layers and grid of LoadElevation");
+  }
+  const RunParameters& parameters = run.state.parameters;
+
+  run.progress.ShowProgress(" - Scaling coast heights");
+  MapLayer(run, layers.coast, CoastTable());
+  run.progress.ShowProgress(" - Scaling interior heights");
+  ScaleLayer(run, layers.interior, parameters.interiorScale, "txtScaleInterior");
+  run.progress.ShowProgress(" - Scaling mountain heights");
+  ScaleLayer(run, layers.mountain, parameters.mountainScale, "txtScaleMountain");
+  run.progress.ShowProgress(" - Merging heights");
+  MergeLayers(run);
+  SetBorder(run.state.heightGrid);
+
+  layers = HeightLayers();
+  run.progress.LogStageTime("ProcessElevation");
 }
 
 }  // namespace brackwyn

@@ -1,12 +1,80 @@
 #include "land/cell_colors.hpp"
 
-#include "app/run_error.hpp"
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "app/number_text.hpp"
+#include "land/cell_heights.hpp"
 
 namespace brackwyn {
+namespace {
+
+constexpr VertexColor kWhite = {255, 255, 255};
+
+std::uint8_t ComponentByte(float value) {
+  // The palette holds 0..255 only; the clamp guards a table never built.
+  return static_cast<std::uint8_t>(std::clamp(RoundHalfEven(value), 0.0, 255.0));
+}
+
+// Entry 0 is white (above the palette), entry i + 1 palette row i, so a
+// vertex needs one clamp and one look-up.
+class HeightColorTable {
+ public:
+  explicit HeightColorTable(const VertexColorPalette& palette) {
+    colors_[0] = kWhite;
+    for (int row = 0; row < kPaletteRows; ++row) {
+      for (int c = 0; c < 3; ++c)
+        colors_[row + 1][c] = ComponentByte(palette[row][c]);
+    }
+  }
+
+  const VertexColor& operator[](int height) const {
+    return colors_[std::clamp(kPaletteTopHeight - height, -1, kPaletteRows - 1) + 1];
+  }
+
+ private:
+  std::array<VertexColor, kPaletteRows + 1> colors_;
+};
+
+void ColorCell(const HeightGrid& grid, const HeightColorTable& table, int x0, int y0,
+               std::uint8_t* bytes) {
+  for (int dy = 0; dy < kVerticesPerCellSide; ++dy) {
+    const std::int16_t* heights = grid.row(y0 + dy) + x0;
+    for (int dx = 0; dx < kVerticesPerCellSide; ++dx, bytes += 3)
+      std::memcpy(bytes, table[heights[dx]].data(), 3);
+  }
+}
+
+}  // namespace
+
+VertexColor ColorOfHeight(const VertexColorPalette& palette, int height) {
+  return HeightColorTable(palette)[height];
+}
 
 void CreateVCLR(RunContext& run) {
-  (void)run;
-  throw RunError("CreateVCLR is not built yet.");
+  run.progress.StartStage();
+  CellColors& colors = run.state.cellColors;
+  if (run.window.state("chkCreateVCLR") == 0) {
+    colors.bytes.assign(kCellCount * kCellColorBytes, 255);
+    return;
+  }
+  const HeightGrid& grid = run.state.heightGrid;
+  if (grid.empty())
+    throw std::logic_error("CreateVCLR needs the HeightGrid of ProcessElevation");
+  colors.bytes.assign(kCellCount * kCellColorBytes, 0);
+  const HeightColorTable table(run.state.palette);
+  for (int r = 0; r < kCellsPerSide; ++r) {
+    int y0 = r * kQuadsPerCellSide;
+    for (int c = 0; c < kCellsPerSide; ++c) {
+      int cell = r * kCellsPerSide + c;
+      ColorCell(grid, table, c * kQuadsPerCellSide, y0,
+                colors.bytes.data() + kCellColorBytes * cell);
+    }
+    run.progress.ShowProgress(CellRowProgressText("colors", y0));
+    run.progress.YieldToUI();
+  }
+  run.progress.LogStageTime("CreateVCLR");
 }
 
 }  // namespace brackwyn

@@ -1,12 +1,137 @@
+// The plugin file, front to back. Records are framed by RecordWriter (tag,
+// 32-bit data size, a zero field, zero flags; sub-records: tag, 32-bit data
+// size, data); every number is little-endian, text is one byte a character.
+//
+//   TES3 header record, 349 + n bytes for a master name of n characters:
+//     offset 0    record header, size 333 + n
+//            16   "HEDR", 300
+//            24   version 1.2 (float), 28 file type 0 (plugin),
+//            32   author (32 zeros), 64 description (256 zeros),
+//            320  record count: records after the header, a placeholder of
+//                 four blanks until the last cell is written
+//            324  "MAST", n + 1: the master's name with a closing zero
+//            333 + n  "DATA", 8: the master's length, 64-bit
+//   STAT records, one per object kind, only when objects are on (checked)
+//   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
+//   (land_record.cpp); 45 + 29739 bytes a cell without objects
+//
+// The master's length fills all 64 bits, so a master of 2 GiB or more gets its
+// true length; for smaller masters the bytes are the same as a 32-bit length
+// followed by four zeros.
+//
+// The file is built beside the target and renamed over it only when complete,
+// so a run that fails or is abandoned leaves the previous plugin as it was. A
+// plugin named like its master is refused: it would replace the master.
 #include "plugin/create_esp.hpp"
 
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/file_io.hpp"
 #include "app/run_error.hpp"
+#include "plugin/cell_record.hpp"
+#include "plugin/header_record.hpp"
+#include "plugin/land_record.hpp"
+#include "plugin/object_records.hpp"
+#include "plugin/record_writer.hpp"
 
 namespace brackwyn {
+namespace {
+
+constexpr char kPluginRole[] = "plugin file (txtESP)";
+constexpr char kMasterRole[] = "master file (txtESM)";
+
+// Objects off (0), on (1) or grayed (2): statics need 1, references any but 0.
+int CreateObjectsState(const RunContext& run) {
+  return run.window.state("chkCreateObjects");
+}
+
+void RequireLandData(const RunState& state) {
+  const auto cells = static_cast<std::size_t>(kCellCount);
+  if (state.cellHeights.baseHeight.size() < cells ||
+      state.cellHeights.heightSteps.size() < cells * kVerticesPerCell ||
+      state.cellColors.bytes.size() < cells * kCellColorBytes) {
+    throw std::logic_error("CreateESP needs the heights and colours of every cell");
+  }
+}
+
+// Written over its own master, the plugin would destroy the file it depends on.
+void RefusePluginOverMaster(const std::filesystem::path& plugin,
+                            const std::filesystem::path& master) {
+  std::error_code missing;
+  bool same = std::filesystem::equivalent(plugin, master, missing);
+  if (missing)
+    same = plugin.lexically_normal() == master.lexically_normal();
+  if (same) {
+    throw RunError("Cannot write " + NameFile(kPluginRole, plugin) + ": it is " +
+                   NameFile(kMasterRole, master) +
+                   ", which the plugin would overwrite. Give the two files different names.");
+  }
+}
+
+std::string ProgressText(int cellIndex) {
+  auto percent = static_cast<int>(static_cast<double>(cellIndex) / (kCellCount - 1) * 100);
+  return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
+}
+
+// The header record and, when objects are on, the statics behind it. Returns
+// the number of STAT records written.
+std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
+                                   RecordWriter& out) {
+  WriteHeaderRecord(out, run.window.text("txtESM"), masterLength);
+  if (createObjects != 1)
+    return 0;
+  return WriteStaticsBlock(run.state.objectPalette, out);
+}
+
+// The cell's CELL record, with its references when objects are not off, and
+// its LAND record, built in `out`.
+void BuildCell(RunContext& run, CellPosition cell, int createObjects,
+               std::unique_ptr<CellReferenceWriter>& references, RecordWriter& out) {
+  out.clear();
+  StartCellRecord(out, cell);
+  if (createObjects != 0) {
+    if (!references)
+      references = std::make_unique<CellReferenceWriter>(run);
+    references->writeCell(cell.column(), cell.row(), out);
+  }
+  out.endRecord();
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
+}
+
+}  // namespace
 
 void CreateESP(RunContext& run) {
-  (void)run;
-  throw RunError("CreateESP is not built yet.");
+  run.progress.StartStage();
+  RequireLandData(run.state);
+  const RunParameters& parameters = run.state.parameters;
+  auto pluginPath = run.state.resolve(parameters.pluginFileName);
+  auto masterPath = run.state.resolve(parameters.masterFileName);
+  RefusePluginOverMaster(pluginPath, masterPath);
+  ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Never);
+
+  int createObjects = CreateObjectsState(run);
+  std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
+  RecordWriter out;  // reused for every cell, so its buffer is allocated once
+  std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
+  plugin.append(out.bytes());
+
+  std::unique_ptr<CellReferenceWriter> references;  // made when first needed
+  for (int index = 0; index < kCellCount; ++index) {
+    BuildCell(run, CellPosition{index}, createObjects, references, out);
+    plugin.append(out.bytes());
+    recordCount += 2;
+    run.progress.ShowProgress(ProgressText(index));
+    if (run.progress.YieldToUI())
+      createObjects = CreateObjectsState(run);
+  }
+
+  auto countBytes = EncodeInt32(recordCount);
+  plugin.writeAt(kRecordCountFileOffset, countBytes.data(), countBytes.size());
+  plugin.commit();
+  run.progress.LogStageTime("CreateESP");
 }
 
 }  // namespace brackwyn

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include <unistd.h>

@@ -1,0 +1,119 @@
+#include "bench_support.hpp"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+
+#include "app/file_io.hpp"
+#include "app/work_files.hpp"
+
+namespace brackwyn::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+MeasuredRun RunOnce(const std::filesystem::path& world,
+                    const std::function<void(WindowModel&)>& configure) {
+  WindowModel window;
+  if (configure)
+    configure(window);
+  ProgressReporter progress(window);
+  RunState state;
+  state.workingDirectory = world;
+  RunContext run{window, progress, state};
+  auto start = Clock::now();
+  RunResult result = RunPipeline(run);
+  MeasuredRun measured;
+  measured.wallSeconds = SecondsSince(start);
+  DeleteWorkFiles(world);
+  if (result.outcome != RunOutcome::Finished)
+    throw std::runtime_error(result.message);
+  measured.stages = progress.timings();
+  measured.pluginName = window.text("txtESP");
+  measured.log = window.text("txtLog");
+  measured.objectCounts = window.text("txtObjectsCount");
+  return measured;
+}
+
+long long PeakResidentBytesOf(const std::function<void()>& work) {
+  std::cout.flush();
+  pid_t child = ::fork();
+  if (child < 0)
+    throw std::runtime_error("fork failed");
+  if (child == 0) {
+    try {
+      work();
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
+      ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw std::runtime_error("the measured run failed");
+  }
+  return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
+double MeasureFloor(const std::filesystem::path& world, std::size_t bytes) {
+  auto start = Clock::now();
+  for (const char* name : {"coast.bmp", "interior.bmp", "mountain.bmp"}) {
+    std::vector<std::uint8_t> data = ReadWholeFile(world / name, "bitmap");
+    if (data.empty())
+      throw std::runtime_error("empty bitmap");
+  }
+  {
+    ReplacingFile out(world / "floor.bin", "floor file", ReplacingFile::Sync::Never);
+    std::vector<std::uint8_t> block(1 << 20, 1);
+    for (std::size_t done = 0; done < bytes; done += block.size()) {
+      out.append(block.data(), std::min(block.size(), bytes - done));
+    }
+    out.commit();
+  }
+  double seconds = SecondsSince(start);
+  std::filesystem::remove(world / "floor.bin");
+  return seconds;
+}
+
+long long DiskBytes(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0)
+    return 0;
+  return static_cast<long long>(info.st_blocks) * 512;
+}
+
+std::filesystem::path WorldFromArguments(int& argc, char** argv) {
+  std::filesystem::path world = "example";
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (argument.rfind("--", 0) == 0)
+      continue;  // Google Benchmark's own flags
+    world = argument;
+    for (int j = i; j + 1 < argc; ++j)
+      argv[j] = argv[j + 1];
+    --argc;
+    break;
+  }
+  if (!std::filesystem::exists(world / "coast.bmp")) {
+    throw std::runtime_error("no example world in \"" + world.string() +
+                             "\": run make_example_world " + world.string() + " first");
+  }
+  return world;
+}
+
+}  // namespace brackwyn::bench

@@ -1,0 +1,40 @@
+// Helpers shared by the benchmark programs: running the pipeline headless in
+// a world folder, peak memory of a run in a child process, and the floor.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/pipeline.hpp"
+
+namespace brackwyn::bench {
+
+struct MeasuredRun {
+  double wallSeconds = 0;
+  std::vector<StageTiming> stages;
+  std::string pluginName;
+  std::string log;           // txtLog
+  std::string objectCounts;  // txtObjectsCount
+};
+
+// One default run in `world`, after `configure` changed settings. Throws
+// std::runtime_error when the run does not finish.
+MeasuredRun RunOnce(const std::filesystem::path& world,
+                    const std::function<void(WindowModel&)>& configure = {});
+
+// Peak resident memory, in bytes, of `work` run in a forked child process, so
+// that earlier allocations of this process do not count.
+long long PeakResidentBytesOf(const std::function<void()>& work);
+
+// Reads the three bitmaps of `world` and writes `bytes` bytes front to back:
+// the least any run must do. Returns seconds.
+double MeasureFloor(const std::filesystem::path& world, std::size_t bytes);
+
+// Bytes that a file really occupies on disk (sparse files count their data only).
+long long DiskBytes(const std::filesystem::path& path);
+
+std::filesystem::path WorldFromArguments(int& argc, char** argv);
+
+}  // namespace brackwyn::bench

@@ -1,0 +1,34 @@
+// The CELL record of one exterior cell, and the numbering that the CELL, LAND
+// and reference records share.
+#pragma once
+
+#include <cstddef>
+
+#include "app/units.hpp"
+#include "plugin/record_writer.hpp"
+
+namespace brackwyn {
+
+// Cell index = row * 52 + column, rows from the bottom; grid coordinates put
+// cell (26, 26) at the world origin, so both run from -26 to 25.
+struct CellPosition {
+  int index;
+
+  int column() const { return index % kCellsPerSide; }
+  int row() const { return index / kCellsPerSide; }
+  int gridX() const { return column() - kCellGridOrigin; }
+  int gridY() const { return row() - kCellGridOrigin; }
+};
+
+inline constexpr std::size_t kCellNameBytes = 1;  // exterior cells have an empty name
+inline constexpr std::size_t kCellDataBytes = 12;
+inline constexpr std::size_t kCellRecordBytesWithoutObjects =
+    kRecordHeaderBytes + (kSubRecordHeaderBytes + kCellNameBytes) +
+    (kSubRecordHeaderBytes + kCellDataBytes);
+static_assert(kCellRecordBytesWithoutObjects == 45);
+
+// Opens the cell's CELL record and writes NAME and DATA. The caller may add
+// the NAM0 count and references, then closes it with out.endRecord().
+void StartCellRecord(RecordWriter& out, CellPosition cell);
+
+}  // namespace brackwyn

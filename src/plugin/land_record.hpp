@@ -1,0 +1,36 @@
+// The LAND record of one cell: its grid position, vertex heights and vertex
+// colours, with normals and world-map heights present but zero.
+#pragma once
+
+#include <cstddef>
+
+#include "land/land_data.hpp"
+#include "plugin/cell_record.hpp"
+#include "plugin/record_writer.hpp"
+
+namespace brackwyn {
+
+inline constexpr std::size_t kLandIntvBytes = 8;
+inline constexpr std::size_t kLandDataBytes = 4;
+inline constexpr std::size_t kVertexNormalBytes = std::size_t{kVerticesPerCell} * 3;  // 12675
+inline constexpr std::size_t kVhgtPaddingBytes = 3;
+inline constexpr std::size_t kVhgtDataBytes =
+    sizeof(float) + std::size_t{kVerticesPerCell} + kVhgtPaddingBytes;
+inline constexpr std::size_t kWorldMapHeightBytes = 81;  // 9 x 9
+
+inline constexpr std::size_t kLandRecordDataBytes =
+    (kSubRecordHeaderBytes + kLandIntvBytes) + (kSubRecordHeaderBytes + kLandDataBytes) +
+    (kSubRecordHeaderBytes + kVertexNormalBytes) + (kSubRecordHeaderBytes + kVhgtDataBytes) +
+    (kSubRecordHeaderBytes + kWorldMapHeightBytes) + (kSubRecordHeaderBytes + kCellColorBytes);
+inline constexpr std::size_t kLandRecordBytes = kRecordHeaderBytes + kLandRecordDataBytes;
+
+static_assert(kVhgtDataBytes == 4232);
+static_assert(kLandRecordDataBytes == 29723);
+static_assert(kLandRecordBytes == 29739);
+
+// Appends the cell's whole LAND record, read from `heights` and `colors` at
+// the cell's index.
+void WriteLandRecord(RecordWriter& out, CellPosition cell, const CellHeights& heights,
+                     const CellColors& colors);
+
+}  // namespace brackwyn

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building and testing Brackwyn needs on Debian 12 (run as root).
+set -euo pipefail
+
+packages=(
+  build-essential cmake          # compiler and build
+  libgtest-dev libbenchmark-dev  # tests and benchmarks
+  libcli11-dev                   # the runner's option parsing
+  qt6-base-dev                   # the desktop window (optional: the rest builds without it)
+  openmw-cs                      # esmtool, an independent reader used to check written plugins
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+else
+  echo "All build and test packages are installed."
+fi
