@@ -68,6 +68,8 @@ int RunForScreenshot(brackwyn::gui::MainWindow& window, const QString& file) {
   window.startRun();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "Run took " << seconds << " s\n";
+  if (QWidget* focused = QApplication::focusWidget())
+    focused->clearFocus();  // no text cursor in the picture
   if (!window.grab().save(file, "PNG")) {
     std::cerr << "Cannot write the picture " << file.toStdString() << "\n";
     return 1;
