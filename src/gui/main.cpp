@@ -85,6 +85,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(brackwyn::kProgramName);
   QApplication::setApplicationVersion(brackwyn::kVersionText);
   Options options = ParseOptions(app);
+  if (!std::filesystem::is_directory(options.workingDirectory)) {
+    std::cerr << "brackwyn: there is no folder " << options.workingDirectory.string() << "\n";
+    return 2;
+  }
 
   if (options.screenshot.isEmpty()) {
     brackwyn::gui::MainWindow window(options.workingDirectory);
