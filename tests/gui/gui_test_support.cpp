@@ -37,7 +37,7 @@ void LinkExampleWorld(const std::filesystem::path& folder) {
     std::filesystem::create_symlink(ExampleWorld() / name, folder / name);
 }
 
-bool StagesBuilt(const std::string& failure) {
+bool BuiltYet(const std::string& failure) {
   return failure.find("not built yet") == std::string::npos;
 }
 

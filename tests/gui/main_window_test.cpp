@@ -51,7 +51,7 @@ class MainWindowTest : public ::testing::Test {
     try {
       SaveParameters(model, folder / "probe.ini");
     } catch (const RunError& error) {
-      return testing::StagesBuilt(error.what());
+      return testing::BuiltYet(error.what());
     }
     return true;
   }

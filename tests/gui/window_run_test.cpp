@@ -18,8 +18,8 @@ namespace {
 
 using brackwyn::testing::ReadBytes;
 using brackwyn::testing::ScratchFolder;
+using testing::BuiltYet;
 using testing::LinkExampleWorld;
-using testing::StagesBuilt;
 using testing::TestWindow;
 
 // The same run without a window, as the command-line runner does it.
@@ -36,7 +36,7 @@ TEST(WindowRun, WritesTheSamePluginAsARunWithoutWindowAndLogsSevenStages) {
   ScratchFolder headless;
   LinkExampleWorld(headless.path());
   RunResult reference = RunHeadless(headless.path());
-  if (!StagesBuilt(reference.message))
+  if (!BuiltYet(reference.message))
     GTEST_SKIP() << reference.message;
   ASSERT_EQ(reference.outcome, RunOutcome::Finished) << reference.message;
 
@@ -82,7 +82,7 @@ TEST(WindowRun, ClosingDuringARunLeavesNoWorkFilesAndNoPartialPlugin) {
   test.click("cmdBegin");
 
   if (test.window.lastOutcome() == RunOutcome::Failed &&
-      !StagesBuilt(test.presenter.messages.at(0).text))
+      !BuiltYet(test.presenter.messages.at(0).text))
     GTEST_SKIP() << test.presenter.messages.at(0).text;
   EXPECT_EQ(test.window.lastOutcome(), RunOutcome::Abandoned);
   EXPECT_FALSE(test.window.isVisible());
