@@ -37,8 +37,4 @@ void LinkExampleWorld(const std::filesystem::path& folder) {
     std::filesystem::create_symlink(ExampleWorld() / name, folder / name);
 }
 
-bool BuiltYet(const std::string& failure) {
-  return failure.find("not built yet") == std::string::npos;
-}
-
 }  // namespace brackwyn::gui::testing

@@ -48,8 +48,4 @@ const std::filesystem::path& ExampleWorld();
 // Links the example bitmaps into `folder`, so a run there uses the defaults.
 void LinkExampleWorld(const std::filesystem::path& folder);
 
-// False for the failure of a placeholder (a stage or the parameter file not
-// built yet); the tests that need the real thing are skipped until it lands.
-bool BuiltYet(const std::string& failure);
-
 }  // namespace brackwyn::gui::testing
