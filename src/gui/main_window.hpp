@@ -1,0 +1,102 @@
+// The desktop window: draws the window model, keeps widgets and model equal
+// in both directions, and drives the run on its own thread. It is the model's
+// front end, so the run's YieldToUI lands in processEvents() here.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <QWidget>
+
+#include "app/front_end.hpp"
+#include "app/pipeline.hpp"
+#include "app/progress_reporter.hpp"
+#include "app/run_state.hpp"
+#include "app/window_model.hpp"
+#include "gui/control_widgets.hpp"
+#include "gui/event_pacer.hpp"
+#include "gui/message_presenter.hpp"
+#include "gui/output_area_view.hpp"
+
+namespace brackwyn::gui {
+
+class MainWindow : public QWidget, public FrontEnd {
+ public:
+  using Runner = std::function<RunResult(RunContext&)>;
+
+  // `presenter` null: real message boxes. The window works in
+  // `workingDirectory`: file names, "Parameters.ini" and the work files.
+  explicit MainWindow(std::filesystem::path workingDirectory,
+                      MessagePresenter* presenter = nullptr);
+  ~MainWindow() override;
+
+  WindowModel& model() { return model_; }
+  const std::filesystem::path& workingDirectory() const { return state_->workingDirectory; }
+
+  // What the start button runs; tests put in stand-ins for the pipeline.
+  void setRunner(Runner runner) { runner_ = std::move(runner); }
+
+  bool running() const { return running_; }
+  std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
+
+  // The three buttons' actions.
+  void startRun();
+  void loadParameters();
+  void saveParameters();
+
+  // FrontEnd
+  bool processEvents() override;
+  void showMessage(std::string_view title, std::string_view text) override;
+  void showError(std::string_view title, std::string_view text) override;
+  void modelChanged(std::string_view name) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Everything a model change may have to redraw: each control by name, plus
+  // the caption.
+  struct Binding {
+    std::string_view name;
+    std::function<void()> refresh;
+  };
+
+  void bindControls();
+  void bind(std::string_view name, std::function<void()> refresh);
+  void connectEdits();
+  void refresh(std::size_t binding);
+  void refreshAll();
+  void flushPending();
+  void present(MessageKind kind, std::string_view title, std::string_view text);
+  std::filesystem::path parameterFile() const;
+
+  WindowModel model_;
+  ProgressReporter progress_{model_};
+  std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
+  Runner runner_ = RunPipeline;
+
+  MessageBoxPresenter messageBoxes_;
+  MessagePresenter* presenter_;
+
+  ControlWidgets widgets_;
+  std::vector<std::unique_ptr<OutputAreaView>> areaViews_;
+  std::vector<Binding> bindings_;
+  std::unordered_map<std::string_view, std::size_t> bindingIndex_;
+  // Changes a stage made since the window last handled events; redrawn in
+  // one go on the next event pass rather than once per row.
+  std::vector<bool> pending_;
+  std::vector<std::size_t> pendingList_;
+
+  EventPacer pacer_;
+  bool running_ = false;
+  bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
+  bool editingFromWidget_ = false;
+  std::optional<RunOutcome> lastOutcome_;
+};
+
+}  // namespace brackwyn::gui

@@ -1,0 +1,92 @@
+// Whole runs on the example world, started with the button as a user would.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/pipeline.hpp"
+#include "app/work_files.hpp"
+#include "gui/main_window.hpp"
+#include "gui_test_support.hpp"
+#include "support/test_support.hpp"
+
+namespace brackwyn::gui {
+namespace {
+
+using brackwyn::testing::ReadBytes;
+using brackwyn::testing::ScratchFolder;
+using testing::LinkExampleWorld;
+using testing::TestWindow;
+
+// The same run without a window, as the command-line runner does it.
+RunResult RunHeadless(const std::filesystem::path& folder) {
+  WindowModel window;
+  ProgressReporter progress(window);
+  auto state = std::make_unique<RunState>();
+  state->workingDirectory = folder;
+  RunContext run{window, progress, *state};
+  return RunPipeline(run);
+}
+
+TEST(WindowRun, WritesTheSamePluginAsARunWithoutWindowAndLogsSevenStages) {
+  ScratchFolder headless;
+  LinkExampleWorld(headless.path());
+  RunResult reference = RunHeadless(headless.path());
+  ASSERT_EQ(reference.outcome, RunOutcome::Finished) << reference.message;
+
+  ScratchFolder folder;
+  LinkExampleWorld(folder.path());
+  TestWindow test(folder.path());
+  test.click("cmdBegin");
+
+  ASSERT_EQ(test.window.lastOutcome(), RunOutcome::Finished);
+  EXPECT_EQ(ReadBytes(folder / "Brackwyn.esp"), ReadBytes(headless / "Brackwyn.esp"));
+  ASSERT_EQ(test.presenter.messages.size(), 1u);
+  EXPECT_EQ(test.presenter.messages[0].kind, MessageKind::Information);
+  EXPECT_EQ(test.presenter.messages[0].title, "Brackwyn");
+  EXPECT_EQ(test.presenter.messages[0].text,
+            "Finished! You may now copy Brackwyn.esm and Brackwyn.esp to you Morrowind\\Data "
+            "Files folder.");
+
+  const std::string& times = test.window.model().text("txtTimes");
+  std::string names;
+  for (std::size_t start = 0, end; (end = times.find("\r\n", start)) != std::string::npos;
+       start = end + 2)
+    names += times.substr(start, times.find(" - ", start) - start) + " ";
+  EXPECT_EQ(names,
+            "InitializeVariables CreatePalette LoadElevation ProcessElevation CreateVHGT "
+            "CreateVCLR CreateESP ");
+  EXPECT_EQ(test.find<QPlainTextEdit>("txtTimes")->toPlainText().count('\n'), 7);
+  EXPECT_EQ(test.window.windowTitle(), "Brackwyn 1.3.1");
+  EXPECT_FALSE(test.find<QPushButton>("cmdBegin")->isEnabled());
+}
+
+TEST(WindowRun, ClosingDuringARunLeavesNoWorkFilesAndNoPartialPlugin) {
+  ScratchFolder folder;
+  LinkExampleWorld(folder.path());
+  const std::vector<std::uint8_t> previous = {'o', 'l', 'd'};
+  {
+    std::ofstream old(folder / "Brackwyn.esp", std::ios::binary);
+    old.write(reinterpret_cast<const char*>(previous.data()), 3);
+  }
+  TestWindow test(folder.path());
+  // Close as soon as the run has shown its first progress.
+  QObject::connect(&test.window, &QWidget::windowTitleChanged, &test.window,
+                   [&] { QTimer::singleShot(0, &test.window, [&] { test.window.close(); }); });
+  test.click("cmdBegin");
+
+  EXPECT_EQ(test.window.lastOutcome(), RunOutcome::Abandoned);
+  EXPECT_FALSE(test.window.isVisible());
+  for (std::string_view name : kWorkFileNames)
+    EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+  if (std::filesystem::exists(folder / "Brackwyn.esp")) {
+    EXPECT_EQ(ReadBytes(folder / "Brackwyn.esp"), previous);
+  }
+  EXPECT_TRUE(test.presenter.messages.empty());
+}
+
+}  // namespace
+}  // namespace brackwyn::gui
