@@ -117,6 +117,12 @@ void RandomStream::TopBytesMarkingLow(std::uint64_t key, std::uint64_t first, st
     return;
   }
 #endif
+  TopBytesMarkingLowPortable(key, first, count, bound, out, mask);
+}
+
+void RandomStream::TopBytesMarkingLowPortable(std::uint64_t key, std::uint64_t first,
+                                              std::size_t count, std::uint8_t bound,
+                                              std::uint8_t* out, std::uint64_t* mask) {
   TopBytesPortable(key, first, count, out);
   MarkLow(out, count, bound, mask);
 }
