@@ -78,16 +78,18 @@ double MeasureFloor(const std::filesystem::path& world, std::size_t bytes) {
       throw std::runtime_error("empty bitmap");
   }
   {
-    ReplacingFile out(world / "floor.bin", "floor file", ReplacingFile::Sync::Never);
+    ReplacingFile out(world / kFloorFileName, "floor file", ReplacingFile::Sync::Never);
     std::vector<std::uint8_t> block(1 << 20, 1);
     for (std::size_t done = 0; done < bytes; done += block.size()) {
       out.append(block.data(), std::min(block.size(), bytes - done));
     }
     out.commit();
   }
-  double seconds = SecondsSince(start);
-  std::filesystem::remove(world / "floor.bin");
-  return seconds;
+  return SecondsSince(start);
+}
+
+void RemoveFloorFile(const std::filesystem::path& world) {
+  std::filesystem::remove(world / kFloorFileName);
 }
 
 long long DiskBytes(const std::filesystem::path& path) {

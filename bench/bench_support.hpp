@@ -28,9 +28,13 @@ MeasuredRun RunOnce(const std::filesystem::path& world,
 // that earlier allocations of this process do not count.
 long long PeakResidentBytesOf(const std::function<void()>& work);
 
-// Reads the three bitmaps of `world` and writes `bytes` bytes front to back:
-// the least any run must do. Returns seconds.
+inline constexpr char kFloorFileName[] = "floor.bin";
+
+// Reads the three bitmaps of `world` and writes `bytes` bytes front to back,
+// replacing the file the previous call wrote, as a run replaces its previous
+// plugin: the least any run must do. Returns seconds.
 double MeasureFloor(const std::filesystem::path& world, std::size_t bytes);
+void RemoveFloorFile(const std::filesystem::path& world);
 
 // Bytes that a file really occupies on disk (sparse files count their data only).
 long long DiskBytes(const std::filesystem::path& path);

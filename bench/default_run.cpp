@@ -48,12 +48,12 @@ double Median(std::vector<double> values) {
 // Floor and run measured alternately, so both see the same machine state.
 void PrintSummary() {
   std::vector<double> floors, runs;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < 11; ++i) {
     floors.push_back(brackwyn::bench::MeasureFloor(gWorld, kDefaultPluginBytes));
     runs.push_back(brackwyn::bench::RunOnce(gWorld).wallSeconds);
   }
   double floor = Median(floors), run = Median(runs);
-  std::cout << "Median of 5: whole run " << run << " s, floor " << floor << " s, run/floor "
+  std::cout << "Median of 11: whole run " << run << " s, floor " << floor << " s, run/floor "
             << run / floor << "\n";
 }
 
@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
   PrintSummary();
   long long peak = brackwyn::bench::PeakResidentBytesOf([] { brackwyn::bench::RunOnce(gWorld); });
   std::cout << "Peak resident memory of one default run: " << peak / (1024 * 1024) << " MiB\n";
+  brackwyn::bench::RemoveFloorFile(gWorld);
   benchmark::Shutdown();
   return 0;
 }
