@@ -3,7 +3,9 @@
 // (as the command-line runner does it), alternately, medians printed. Also
 // the cost of one YieldToUI call when no events are due.
 //
-//   bench_window_run WORLD-FOLDER [ROUNDS]
+//   bench_window_run WORLD-FOLDER [ROUNDS] [objects]
+//
+// With "objects", both runs place the world's objects (chkCreateObjects on).
 //
 // Under QT_QPA_PLATFORM=offscreen the window draws into memory; under a real
 // display (or Xvfb) it also pays for showing the picture.
@@ -32,8 +34,11 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+bool gObjects = false;
+
 double HeadlessRun(const std::filesystem::path& world) {
   brackwyn::WindowModel window;
+  window.setState("chkCreateObjects", gObjects ? 1 : 0);
   brackwyn::ProgressReporter progress(window);
   auto state = std::make_unique<brackwyn::RunState>();
   state->workingDirectory = world;
@@ -50,6 +55,7 @@ double HeadlessRun(const std::filesystem::path& world) {
 double WindowRun(const std::filesystem::path& world) {
   SilentPresenter silent;
   brackwyn::gui::MainWindow window(world, &silent);
+  window.model().setState("chkCreateObjects", gObjects ? 1 : 0);
   window.show();
   QApplication::processEvents();
   auto start = Clock::now();
@@ -85,11 +91,12 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::cerr << "usage: bench_window_run WORLD-FOLDER [ROUNDS]\n";
+    std::cerr << "usage: bench_window_run WORLD-FOLDER [ROUNDS] [objects]\n";
     return 2;
   }
   std::filesystem::path world = argv[1];
   int rounds = argc > 2 ? std::stoi(argv[2]) : 7;
+  gObjects = argc > 3 && std::string_view(argv[3]) == "objects";
   try {
     HeadlessRun(world);  // warm the caches
     std::vector<double> headless, windowed;
