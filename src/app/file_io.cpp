@@ -7,27 +7,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/file_descriptor.hpp"
 #include "app/run_error.hpp"
 
 namespace brackwyn {
 namespace {
 
 constexpr std::size_t kWriteBufferBytes = 4 << 20;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 std::string Describe(int error) {
   return std::strerror(error);
@@ -98,15 +84,14 @@ ReplacingFile::ReplacingFile(std::filesystem::path target, std::string role, Syn
     : target_(std::move(target)), role_(std::move(role)), sync_(sync) {
   temporary_ = target_;
   temporary_ += ".brackwyn-partial";
-  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0)
+  fd_.reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!fd_.valid())
     fail("create", errno);
   buffer_.reserve(kWriteBufferBytes);
 }
 
 ReplacingFile::~ReplacingFile() {
-  if (fd_ >= 0)
-    ::close(fd_);
+  fd_.reset();  // before the removal below
   if (!committed_) {
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
@@ -121,7 +106,7 @@ void ReplacingFile::fail(std::string_view what, int error) const {
 void ReplacingFile::flush() {
   if (buffer_.empty())
     return;
-  if (!WriteFully(fd_, buffer_.data(), buffer_.size(), written_))
+  if (!WriteFully(fd_.get(), buffer_.data(), buffer_.size(), written_))
     fail("write", errno);
   written_ += buffer_.size();
   buffer_.clear();
@@ -132,7 +117,7 @@ void ReplacingFile::append(const void* data, std::size_t size) {
   if (buffer_.size() + size > kWriteBufferBytes) {
     flush();
     if (size >= kWriteBufferBytes) {
-      if (!WriteFully(fd_, bytes, size, written_))
+      if (!WriteFully(fd_.get(), bytes, size, written_))
         fail("write", errno);
       written_ += size;
       return;
@@ -145,16 +130,15 @@ void ReplacingFile::writeAt(std::uint64_t offset, const void* data, std::size_t 
   flush();
   if (offset + size > written_)
     fail("write", EINVAL);
-  if (!WriteFully(fd_, static_cast<const std::uint8_t*>(data), size, offset))
+  if (!WriteFully(fd_.get(), static_cast<const std::uint8_t*>(data), size, offset))
     fail("write", errno);
 }
 
 void ReplacingFile::commit() {
   flush();
-  if (sync_ == Sync::OnCommit && ::fsync(fd_) != 0)
+  if (sync_ == Sync::OnCommit && ::fsync(fd_.get()) != 0)
     fail("write", errno);
-  int fd = fd_;
-  fd_ = -1;
+  int fd = fd_.release();
   if (::close(fd) != 0)
     fail("write", errno);
   std::error_code error;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_descriptor.hpp"
+
 namespace brackwyn {
 
 // `role` says what the file is for, e.g. `coast bitmap (txtBitmapCoast)`;
@@ -53,7 +55,7 @@ class ReplacingFile {
   std::filesystem::path temporary_;
   std::string role_;
   Sync sync_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   std::uint64_t written_ = 0;
   std::vector<std::uint8_t> buffer_;
   bool committed_ = false;

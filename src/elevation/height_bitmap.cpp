@@ -27,11 +27,11 @@ std::size_t SpanOfRows(int rows) {
 
 HeightBitmapFile::HeightBitmapFile(std::filesystem::path path, std::string_view role)
     : path_(std::move(path)), role_(role) {
-  fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0)
+  fd_.reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd_.valid())
     fail(std::strerror(errno));
   struct stat info {};
-  if (::fstat(fd_, &info) != 0)
+  if (::fstat(fd_.get(), &info) != 0)
     fail(std::strerror(errno));
   if (!S_ISREG(info.st_mode))
     fail(std::strerror(EISDIR));
@@ -45,11 +45,6 @@ HeightBitmapFile::HeightBitmapFile(std::filesystem::path path, std::string_view 
   block_.resize(SpanOfRows(kRowsPerBlock));
 }
 
-HeightBitmapFile::~HeightBitmapFile() {
-  if (fd_ >= 0)
-    ::close(fd_);
-}
-
 void HeightBitmapFile::fail(const std::string& what) const {
   throw RunError("Cannot read " + NameFile(role_, path_) + ": " + what + ".");
 }
@@ -61,7 +56,7 @@ void HeightBitmapFile::readBlock(int firstRow) {
   std::size_t done = 0;
   while (done < wanted) {
     ssize_t n =
-        ::pread(fd_, block_.data() + done, wanted - done, offset + static_cast<off_t>(done));
+        ::pread(fd_.get(), block_.data() + done, wanted - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_descriptor.hpp"
+
 namespace brackwyn {
 
 class HeightBitmapFile {
@@ -28,9 +30,6 @@ class HeightBitmapFile {
   // `role` names the file in messages, e.g. "coast height bitmap
   // (txtBitmapCoast)". Throws RunError for a missing, unreadable or short file.
   HeightBitmapFile(std::filesystem::path path, std::string_view role);
-  ~HeightBitmapFile();
-  HeightBitmapFile(const HeightBitmapFile&) = delete;
-  HeightBitmapFile& operator=(const HeightBitmapFile&) = delete;
 
   // The green bytes of row y, 0..255 each, into row[0..3327]. Rows are best
   // asked for in order: each block read serves the rows that follow it.
@@ -42,7 +41,7 @@ class HeightBitmapFile {
 
   std::filesystem::path path_;
   std::string role_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   std::vector<std::uint8_t> block_;
   int blockFirstRow_ = 0;
   int blockRows_ = 0;

@@ -36,26 +36,15 @@ std::string ResetCaption(int step) {
 
 PlacementFile::PlacementFile(std::filesystem::path path, std::string role)
     : path_(std::move(path)), role_(std::move(role)) {
-  fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd_ < 0)
+  fd_.reset(::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (!fd_.valid())
     fail("open or create", errno);
   struct stat info {};
-  if (::fstat(fd_, &info) != 0)
+  if (::fstat(fd_.get(), &info) != 0)
     fail("open", errno);
   if (!S_ISREG(info.st_mode))
     fail("use", EINVAL);
 }
-
-PlacementFile::~PlacementFile() {
-  if (fd_ >= 0)
-    ::close(fd_);
-}
-
-PlacementFile::PlacementFile(PlacementFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      role_(std::move(other.role_)),
-      fd_(std::exchange(other.fd_, -1)),
-      oldData_(std::move(other.oldData_)) {}
 
 void PlacementFile::fail(std::string_view what, int error) const {
   std::string reason = error == EINVAL && what == "use" ? "it is not a regular file"
@@ -66,7 +55,7 @@ void PlacementFile::fail(std::string_view what, int error) const {
 
 void PlacementFile::beginReset() {
   struct stat info {};
-  if (::fstat(fd_, &info) != 0)
+  if (::fstat(fd_.get(), &info) != 0)
     fail("open", errno);
   auto oldSize = static_cast<std::uint64_t>(info.st_size);
   std::uint64_t oldEnd = std::min<std::uint64_t>(oldSize, kPlacementFileBytes);
@@ -74,14 +63,14 @@ void PlacementFile::beginReset() {
   // Only allocated ranges can hold nonzero bytes; holes already read as zero.
   std::uint64_t at = 0;
   while (at < oldEnd) {
-    off_t data = ::lseek(fd_, static_cast<off_t>(at), SEEK_DATA);
+    off_t data = ::lseek(fd_.get(), static_cast<off_t>(at), SEEK_DATA);
     if (data < 0 && errno == ENXIO)
       break;
     if (data < 0) {  // no hole detection here: treat everything as data
       oldData_.assign(1, {at, oldEnd});
       break;
     }
-    off_t hole = ::lseek(fd_, data, SEEK_HOLE);
+    off_t hole = ::lseek(fd_.get(), data, SEEK_HOLE);
     std::uint64_t end = hole < 0 ? oldEnd : static_cast<std::uint64_t>(hole);
     auto begin = static_cast<std::uint64_t>(data);
     if (begin >= oldEnd)
@@ -93,7 +82,7 @@ void PlacementFile::beginReset() {
   if (oldSize < kPlacementFileBytes) {
     int result;
     do {
-      result = ::ftruncate(fd_, static_cast<off_t>(kPlacementFileBytes));
+      result = ::ftruncate(fd_.get(), static_cast<off_t>(kPlacementFileBytes));
     } while (result != 0 && errno == EINTR);
     if (result != 0)
       fail("enlarge", errno);
@@ -115,7 +104,7 @@ void PlacementFile::zeroRange(std::uint64_t begin, std::uint64_t end) {
 
 void PlacementFile::write(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
-    ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
+    ssize_t n = ::pwrite(fd_.get(), data, size, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
@@ -128,7 +117,7 @@ void PlacementFile::write(const std::uint8_t* data, std::size_t size, std::uint6
 
 void PlacementFile::read(std::uint8_t* data, std::size_t size, std::uint64_t offset) const {
   while (size > 0) {
-    ssize_t n = ::pread(fd_, data, size, static_cast<off_t>(offset));
+    ssize_t n = ::pread(fd_.get(), data, size, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)

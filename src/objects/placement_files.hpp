@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/file_descriptor.hpp"
 #include "app/run_state.hpp"
 #include "app/units.hpp"
 
@@ -45,11 +46,6 @@ class PlacementFile {
   // Opens `path` for reading and writing, creating it when missing; an
   // existing file keeps its length and content.
   PlacementFile(std::filesystem::path path, std::string role);
-  ~PlacementFile();
-  PlacementFile(PlacementFile&& other) noexcept;
-  PlacementFile& operator=(PlacementFile&&) = delete;
-  PlacementFile(const PlacementFile&) = delete;
-  PlacementFile& operator=(const PlacementFile&) = delete;
 
   // First step of a reset: extends a shorter file to 708,837,377 bytes and
   // notes which ranges of the old content may hold nonzero bytes.
@@ -68,7 +64,7 @@ class PlacementFile {
 
   std::filesystem::path path_;
   std::string role_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> oldData_;  // [begin, end) ranges
 };
 

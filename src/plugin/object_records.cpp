@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_descriptor.hpp"
 #include "app/file_io.hpp"
 #include "app/run_error.hpp"
 #include "app/units.hpp"
@@ -44,27 +45,6 @@ constexpr double kRotationRange = 7.28318530717959;
 constexpr std::string_view kObjectsFile = "Objects.dat";
 constexpr std::string_view kReferencesFile = "FRMR.dat";
 constexpr std::string_view kWorkFileRole = "object work file";
-
-class Descriptor {
- public:
-  Descriptor() = default;
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd) {
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 [[noreturn]] void FailFile(std::string_view what, const std::filesystem::path& path, int error) {
   throw RunError("Cannot " + std::string(what) + " " + NameFile(kWorkFileRole, path) + ": " +
@@ -136,8 +116,8 @@ struct CellReferenceWriter::Impl {
   RunContext& run;
   std::filesystem::path objectsPath;
   std::filesystem::path referencesPath;
-  Descriptor objects;  // none when Objects.dat does not exist: no objects anywhere
-  Descriptor references;
+  FileDescriptor objects;  // none when Objects.dat does not exist: no objects anywhere
+  FileDescriptor references;
   std::size_t referencesFileSize = 0;
   std::vector<std::uint8_t> band;  // sub-cell rows 512 * bandRow .. + 511
   int bandRow = -1;
