@@ -26,7 +26,8 @@ double SecondsSince(Clock::time_point start) {
 }  // namespace
 
 MeasuredRun RunOnce(const std::filesystem::path& world,
-                    const std::function<void(WindowModel&)>& configure) {
+                    const std::function<void(WindowModel&)>& configure,
+                    const std::function<void(RunContext&)>& inspect) {
   WindowModel window;
   if (configure)
     configure(window);
@@ -38,6 +39,8 @@ MeasuredRun RunOnce(const std::filesystem::path& world,
   RunResult result = RunPipeline(run);
   MeasuredRun measured;
   measured.wallSeconds = SecondsSince(start);
+  if (result.outcome == RunOutcome::Finished && inspect)
+    inspect(run);
   DeleteWorkFiles(world);
   if (result.outcome != RunOutcome::Finished)
     throw std::runtime_error(result.message);

@@ -19,10 +19,12 @@ struct MeasuredRun {
   std::string objectCounts;  // txtObjectsCount
 };
 
-// One default run in `world`, after `configure` changed settings. Throws
+// One default run in `world`, after `configure` changed settings; `inspect`
+// sees the finished run before its work files are deleted. Throws
 // std::runtime_error when the run does not finish.
 MeasuredRun RunOnce(const std::filesystem::path& world,
-                    const std::function<void(WindowModel&)>& configure = {});
+                    const std::function<void(WindowModel&)>& configure = {},
+                    const std::function<void(RunContext&)>& inspect = {});
 
 // Peak resident memory, in bytes, of `work` run in a forked child process, so
 // that earlier allocations of this process do not count.

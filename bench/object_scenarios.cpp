@@ -60,43 +60,37 @@ struct Scenario {
 
 // One run in `world`; prints its figures and removes the work files.
 void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
-  WindowModel window;
-  window.setState("chkCreateObjects", 1);
-  scenario.configure(window);
-  ProgressReporter progress(window);
-  RunState state;
-  state.workingDirectory = world;
-  RunContext run{window, progress, state};
-  auto start = Clock::now();
-  RunResult result = RunPipeline(run);
-  double whole = SecondsSince(start);
-  if (result.outcome != RunOutcome::Finished) {
-    DeleteWorkFiles(world);
-    throw std::runtime_error(result.message);
-  }
-  long long placed = 0;
-  for (std::int32_t count : state.objectCounts)
-    placed += count;
-  long long workDisk = 0;
-  for (std::string_view name : kWorkFileNames)
-    workDisk += bench::DiskBytes(world / name);
-  auto plugin = state.resolve(state.parameters.pluginFileName);
-  std::printf("%s\n", scenario.title);
-  std::printf("  whole run %.2f s: CreateObjects %.2f s, CreateESP %.2f s\n", whole,
-              StageSeconds(progress, "CreateObjects"), StageSeconds(progress, "CreateESP"));
-  std::printf(
-      "  objects placed %s, plugin %s bytes, work files on disk %s\n",
-      FormatGroupedCount(placed).c_str(),
-      FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
-      Mebibytes(workDisk).c_str());
-  if (scenario.timeExistingReset) {
-    auto resetStart = Clock::now();
-    { PlacementFiles files = ResetPlacementFiles(run); }
-    std::printf("  reset of the work files that run left behind: %.2f s\n",
-                SecondsSince(resetStart));
-  }
+  auto configure = [&](WindowModel& window) {
+    window.setState("chkCreateObjects", 1);
+    scenario.configure(window);
+  };
+  auto report = [&](RunContext& run) {
+    long long placed = 0;
+    for (std::int32_t count : run.state.objectCounts)
+      placed += count;
+    long long workDisk = 0;
+    for (std::string_view name : kWorkFileNames)
+      workDisk += bench::DiskBytes(world / name);
+    auto plugin = run.state.resolve(run.state.parameters.pluginFileName);
+    std::printf("%s\n", scenario.title);
+    std::printf("  CreateObjects %.2f s, CreateESP %.2f s\n",
+                StageSeconds(run.progress, "CreateObjects"),
+                StageSeconds(run.progress, "CreateESP"));
+    std::printf(
+        "  objects placed %s, plugin %s bytes, work files on disk %s\n",
+        FormatGroupedCount(placed).c_str(),
+        FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
+        Mebibytes(workDisk).c_str());
+    if (scenario.timeExistingReset) {
+      auto resetStart = Clock::now();
+      { PlacementFiles files = ResetPlacementFiles(run); }
+      std::printf("  reset of the work files that run left behind: %.2f s\n",
+                  SecondsSince(resetStart));
+    }
+  };
+  bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
+  std::printf("  whole run %.2f s\n", measured.wallSeconds);
   std::fflush(stdout);
-  DeleteWorkFiles(world);
 }
 
 void WriteDenseWorld(const std::filesystem::path& world) {

@@ -26,8 +26,7 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-std::optional<double> ParseDecimal(std::string_view text) {
-  text = TrimBlanks(text);
+std::size_t DecimalPrefixLength(std::string_view text) {
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-'))
     ++i;
@@ -39,7 +38,13 @@ std::optional<double> ParseDecimal(std::string_view text) {
     while (i < text.size() && IsDigit(text[i]))
       ++i, ++digits;
   }
-  if (digits == 0 || i != text.size())
+  return digits == 0 ? 0 : i;
+}
+
+std::optional<double> ParseDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  std::size_t length = DecimalPrefixLength(text);
+  if (length == 0 || length != text.size())
     return std::nullopt;
   // strtod rounds correctly; the validated text cannot hold an exponent or a
   // locale-specific character that would change its reading.

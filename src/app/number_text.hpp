@@ -13,6 +13,10 @@ namespace brackwyn {
 // sign, digits and an optional fractional part. nullopt for anything else.
 std::optional<double> ParseDecimal(std::string_view text);
 
+// Length of the decimal number (optional sign, digits, optional fractional
+// part) at the start of `text`; 0 when it starts with no such number.
+std::size_t DecimalPrefixLength(std::string_view text);
+
 // Nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double RoundHalfEven(double value);
 

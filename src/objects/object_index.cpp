@@ -64,9 +64,6 @@ class FieldReader {
 bool IsSkippedInNumber(char c) {
   return c == ' ' || c == '\t' || c == '\n';
 }
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 struct NumericColumn {
   const char* name;
@@ -109,20 +106,10 @@ double ObjectIndexNumber(std::string_view field) {
     if (!IsSkippedInNumber(c))
       text.push_back(c);
   }
-  std::size_t end = 0;
-  if (end < text.size() && (text[end] == '+' || text[end] == '-'))
-    ++end;
-  std::size_t digits = 0;
-  while (end < text.size() && IsDigit(text[end]))
-    ++end, ++digits;
-  if (end < text.size() && text[end] == '.') {
-    ++end;
-    while (end < text.size() && IsDigit(text[end]))
-      ++end, ++digits;
-  }
-  if (digits == 0)
+  std::size_t length = DecimalPrefixLength(text);
+  if (length == 0)
     return 0;
-  text.resize(end);
+  text.resize(length);
   return RoundHalfEven(std::strtod(text.c_str(), nullptr));
 }
 
