@@ -18,11 +18,8 @@ constexpr std::uint64_t kMix2 = 0x94D049BB133111EBull;
 // Draws are independent of each other, so the loop vectorises; with GCC the
 // instruction set is chosen when the program starts. Every path does the same
 // integer arithmetic, so every path gives the same bytes.
-#if defined(BRACKWYN_X86_DISPATCH) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"), optimize("tree-vectorize")))
-#endif
-void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
-                      std::uint8_t* out) {
+[[gnu::always_inline]] inline void TopBytesLoop(std::uint64_t key, std::uint64_t first,
+                                                std::size_t count, std::uint8_t* out) {
   std::uint64_t z = key + (first + 1) * RandomStream::kGamma;
   for (std::size_t i = 0; i < count; ++i) {
     std::uint64_t m = z + i * RandomStream::kGamma;
@@ -32,6 +29,53 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
     out[i] = static_cast<std::uint8_t>(m >> 56);
   }
 }
+
+#if defined(BRACKWYN_X86_DISPATCH) && defined(_WIN32)
+// Windows executables have no ifunc, which target_clones needs: the same three
+// versions, chosen once through a pointer.
+using TopBytesFunction = void (*)(std::uint64_t, std::uint64_t, std::size_t, std::uint8_t*);
+
+__attribute__((target("arch=x86-64-v4"), optimize("tree-vectorize"))) void TopBytesV4(
+    std::uint64_t key, std::uint64_t first, std::size_t count, std::uint8_t* out) {
+  TopBytesLoop(key, first, count, out);
+}
+
+__attribute__((target("avx2"), optimize("tree-vectorize"))) void TopBytesAvx2(std::uint64_t key,
+                                                                              std::uint64_t first,
+                                                                              std::size_t count,
+                                                                              std::uint8_t* out) {
+  TopBytesLoop(key, first, count, out);
+}
+
+__attribute__((optimize("tree-vectorize"))) void TopBytesDefault(std::uint64_t key,
+                                                                 std::uint64_t first,
+                                                                 std::size_t count,
+                                                                 std::uint8_t* out) {
+  TopBytesLoop(key, first, count, out);
+}
+
+TopBytesFunction ChooseTopBytes() {
+  if (__builtin_cpu_supports("x86-64-v4"))
+    return TopBytesV4;
+  if (__builtin_cpu_supports("avx2"))
+    return TopBytesAvx2;
+  return TopBytesDefault;
+}
+
+void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
+                      std::uint8_t* out) {
+  static const TopBytesFunction chosen = ChooseTopBytes();
+  chosen(key, first, count, out);
+}
+#else
+#if defined(BRACKWYN_X86_DISPATCH) && !defined(__clang__)
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"), optimize("tree-vectorize")))
+#endif
+void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
+                      std::uint8_t* out) {
+  TopBytesLoop(key, first, count, out);
+}
+#endif
 
 #if defined(BRACKWYN_X86_DISPATCH)
 // GCC's own shift intrinsics start from a deliberately undefined vector.
