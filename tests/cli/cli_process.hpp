@@ -2,7 +2,9 @@
 // captured, for the end-to-end tests.
 #pragma once
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -20,7 +22,9 @@ struct CliOutcome {
 CliOutcome RunCli(const std::vector<std::string>& arguments,
                   const std::filesystem::path& workingDirectory);
 
-// A runner whose standard output is a pipe the test controls.
+#ifndef _WIN32
+// A runner whose standard output is a pipe the test controls. POSIX only: it
+// watches the process through /proc and interrupts it with signals.
 class RunningCli {
  public:
   RunningCli(const std::vector<std::string>& arguments,
@@ -41,5 +45,6 @@ class RunningCli {
   pid_t pid_ = -1;
   int status_ = -1;
 };
+#endif
 
 }  // namespace brackwyn::testing
