@@ -1,0 +1,209 @@
+// The Windows half of the platform interface. Paths go to the system as
+// UTF-16 (path::c_str() is wchar_t here), never through the ANSI code page.
+// Files are opened shared for reading, writing and deletion, as POSIX
+// files are, so that a file still open can be replaced or removed.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+// after windows.h, which it needs
+#include <winioctl.h>
+// windows.h names ReplaceFileW so; here it is the platform function.
+#undef ReplaceFile
+
+#include <algorithm>
+#include <limits>
+
+#include "core/platform.hpp"
+
+namespace brackwyn::platform {
+namespace {
+
+std::error_code LastError() {
+  return {static_cast<int>(::GetLastError()), std::system_category()};
+}
+
+std::error_code Win32Error(DWORD error) {
+  return {static_cast<int>(error), std::system_category()};
+}
+
+HANDLE Handle(NativeFile file) {
+  return reinterpret_cast<HANDLE>(file);
+}
+
+// One transfer moves at most this much: ReadFile and WriteFile count in DWORDs.
+constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
+struct Access {
+  DWORD rights;
+  DWORD disposition;
+};
+
+Access AccessFor(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return {GENERIC_READ, OPEN_EXISTING};
+    case OpenMode::ReadCreate:
+      return {GENERIC_READ, OPEN_ALWAYS};
+    case OpenMode::ReadWriteCreate:
+      return {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS};
+    case OpenMode::WriteCreateTruncate:
+      return {GENERIC_WRITE, CREATE_ALWAYS};
+  }
+  return {GENERIC_READ, OPEN_EXISTING};
+}
+
+bool IsDirectory(const std::filesystem::path& path) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, NativeFile& file) {
+  Access access = AccessFor(mode);
+  HANDLE handle = ::CreateFileW(path.c_str(), access.rights,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                access.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    std::error_code error = LastError();
+    // Windows refuses to open a folder as a file with "access denied": say
+    // what is really wrong, as POSIX systems do.
+    if (error.value() == ERROR_ACCESS_DENIED && IsDirectory(path))
+      return std::make_error_code(std::errc::is_a_directory);
+    return error;
+  }
+  file = reinterpret_cast<NativeFile>(handle);
+  return {};
+}
+
+void Close(NativeFile file) noexcept {
+  if (file != kNoFile)
+    ::CloseHandle(Handle(file));
+}
+
+std::error_code CloseChecked(NativeFile file) {
+  return ::CloseHandle(Handle(file)) ? std::error_code() : LastError();
+}
+
+std::error_code IsRegularFile(NativeFile file, bool& regular) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(Handle(file)) != FILE_TYPE_DISK) {
+    regular = false;  // a console, a pipe or a device such as NUL
+    return {};
+  }
+  if (!::GetFileInformationByHandle(Handle(file), &info))
+    return LastError();
+  regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return {};
+}
+
+std::error_code FileSize(NativeFile file, std::uint64_t& size) {
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(Handle(file), &length))
+    return LastError();
+  size = static_cast<std::uint64_t>(length.QuadPart);
+  return {};
+}
+
+std::error_code SetFileSize(NativeFile file, std::uint64_t size) {
+  std::uint64_t current = 0;
+  if (std::error_code error = FileSize(file, current))
+    return error;
+  if (size > current) {
+    // A sparse file takes disk space only where something was written; NTFS
+    // would otherwise fill the gap before the first write past it with zeros.
+    // File systems without sparse files (FAT) refuse, which is fine.
+    DWORD unused = 0;
+    ::DeviceIoControl(Handle(file), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+  }
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  if (!::SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end))
+    return LastError();
+  return {};
+}
+
+std::error_code SyncToDisk(NativeFile file) {
+  return ::FlushFileBuffers(Handle(file)) ? std::error_code() : LastError();
+}
+
+std::error_code ReadAt(NativeFile file, void* data, std::size_t size, std::uint64_t offset,
+                       std::size_t& done) {
+  OVERLAPPED at = At(offset);
+  DWORD read = 0;
+  if (!::ReadFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &read,
+                  &at)) {
+    if (::GetLastError() != ERROR_HANDLE_EOF)  // at or past the end: nothing to read
+      return LastError();
+    read = 0;
+  }
+  done = read;
+  return {};
+}
+
+std::error_code WriteAt(NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
+                        std::size_t& done) {
+  OVERLAPPED at = At(offset);
+  DWORD written = 0;
+  if (!::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMaxTransfer)), &written,
+                   &at))
+    return LastError();
+  if (written == 0 && size > 0)
+    return Win32Error(ERROR_DISK_FULL);
+  done = written;
+  return {};
+}
+
+std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t end,
+                           std::vector<std::pair<std::uint64_t, std::uint64_t>>& ranges) {
+  ranges.clear();
+  std::uint64_t size = 0;
+  if (std::error_code error = FileSize(file, size))
+    return error;
+  end = std::min(end, size);
+  std::uint64_t at = begin;
+  while (at < end) {
+    FILE_ALLOCATED_RANGE_BUFFER query{};
+    query.FileOffset.QuadPart = static_cast<LONGLONG>(at);
+    query.Length.QuadPart = static_cast<LONGLONG>(end - at);
+    FILE_ALLOCATED_RANGE_BUFFER found[64];
+    DWORD bytes = 0;
+    BOOL complete = ::DeviceIoControl(Handle(file), FSCTL_QUERY_ALLOCATED_RANGES, &query,
+                                      sizeof query, found, sizeof found, &bytes, nullptr);
+    if (!complete && ::GetLastError() != ERROR_MORE_DATA) {
+      // No allocation map here (FAT, or a network drive): all of it may be data.
+      ranges.emplace_back(at, end);
+      break;
+    }
+    std::size_t count = bytes / sizeof found[0];
+    for (std::size_t i = 0; i < count; ++i) {
+      auto rangeBegin = std::max(at, static_cast<std::uint64_t>(found[i].FileOffset.QuadPart));
+      auto rangeEnd = std::min(
+          end, static_cast<std::uint64_t>(found[i].FileOffset.QuadPart + found[i].Length.QuadPart));
+      if (rangeBegin < rangeEnd)
+        ranges.emplace_back(rangeBegin, rangeEnd);
+    }
+    if (complete || count == 0)
+      break;
+    at = static_cast<std::uint64_t>(found[count - 1].FileOffset.QuadPart +
+                                    found[count - 1].Length.QuadPart);
+  }
+  return {};
+}
+
+std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  // Write-through: the rename reaches the disk before the call returns, as the
+  // replaced file's contents already have.
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return LastError();
+  return {};
+}
+
+}  // namespace brackwyn::platform
