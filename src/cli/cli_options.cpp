@@ -8,6 +8,7 @@
 #include "cli/nearest_name.hpp"
 #include "cli/usage_error.hpp"
 #include "core/units.hpp"
+#include "core/utf8_path.hpp"
 #include "model/control_table.hpp"
 
 namespace brackwyn::cli {
@@ -114,11 +115,12 @@ std::vector<std::string> OptionSpellings() {
 }
 
 std::filesystem::path CheckDirectory(const std::string& directory) {
+  std::filesystem::path folder = PathFromUtf8(directory);
   std::error_code error;
-  if (!std::filesystem::is_directory(directory, error)) {
+  if (!std::filesystem::is_directory(folder, error)) {
     throw UsageError("-C " + directory + ": there is no folder \"" + directory + "\".");
   }
-  return directory;
+  return folder;
 }
 
 }  // namespace

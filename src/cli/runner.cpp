@@ -6,6 +6,7 @@
 #include "cli/setting_list.hpp"
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
+#include "core/utf8_path.hpp"
 #include "model/control_names.hpp"
 #include "model/parameter_file.hpp"
 #include "pipeline/pipeline.hpp"
@@ -16,7 +17,7 @@ namespace {
 
 // Names a file of the working folder the way the user would type it.
 std::string Shown(const RunState& state, std::string_view name) {
-  return state.resolve(name).lexically_normal().string();
+  return Utf8FromPath(state.resolve(name).lexically_normal());
 }
 
 void Warn(const Console& console, std::string_view text) {

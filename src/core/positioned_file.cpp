@@ -3,11 +3,12 @@
 #include <cerrno>
 
 #include "core/run_error.hpp"
+#include "core/utf8_path.hpp"
 
 namespace brackwyn {
 
 std::string NameFile(std::string_view role, const std::filesystem::path& path) {
-  return "the " + std::string(role) + " \"" + path.string() + "\"";
+  return "the " + std::string(role) + " \"" + Utf8FromPath(path) + "\"";
 }
 
 PositionedFile::PositionedFile(std::filesystem::path path, std::string role,

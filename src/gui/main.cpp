@@ -3,7 +3,6 @@
 // messages instead of showing boxes, saves a picture of the finished window
 // and quits: that is how the README picture is refreshed.
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -13,6 +12,7 @@
 #include <QTimer>
 
 #include "core/units.hpp"
+#include "core/utf8_path.hpp"
 #include "gui/main_window.hpp"
 
 namespace {
@@ -48,19 +48,23 @@ Options ParseOptions(const QApplication& app) {
   parser.process(app);
   Options options;
   if (parser.isSet(directory))
-    options.workingDirectory = parser.value(directory).toStdString();
+    options.workingDirectory = std::filesystem::path(parser.value(directory).toStdU16String());
   options.screenshot = parser.value(screenshot);
   return options;
 }
 
-// Without a display the picture is still drawn, off screen.
-void PreferOffscreenWithoutDisplay(int argc, char** argv) {
+// Without a display the picture is still drawn, off screen. Windows always
+// has a display; elsewhere X11 or Wayland may be missing.
+void PreferOffscreenWithoutDisplay([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#ifndef Q_OS_WIN
   bool wantsScreenshot = false;
   for (int i = 1; i < argc; ++i)
     wantsScreenshot |= std::string_view(argv[i]).starts_with("--screenshot");
-  if (wantsScreenshot && std::getenv("DISPLAY") == nullptr &&
-      std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (wantsScreenshot && !qEnvironmentVariableIsSet("DISPLAY") &&
+      !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+      !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
 }
 
 int RunForScreenshot(brackwyn::gui::MainWindow& window, const QString& file) {
@@ -86,7 +90,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(brackwyn::kVersionText);
   Options options = ParseOptions(app);
   if (!std::filesystem::is_directory(options.workingDirectory)) {
-    std::cerr << "brackwyn: there is no folder " << options.workingDirectory.string() << "\n";
+    std::cerr << "brackwyn: there is no folder " << brackwyn::Utf8FromPath(options.workingDirectory)
+              << "\n";
     return 2;
   }
 

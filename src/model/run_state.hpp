@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/random_stream.hpp"
+#include "core/utf8_path.hpp"
 #include "model/height_grid.hpp"
 #include "model/land_data.hpp"
 #include "model/object_palette.hpp"
@@ -31,7 +32,7 @@ struct RunState {
   RandomStream random;
 
   std::filesystem::path resolve(std::string_view fileName) const {
-    return workingDirectory / std::filesystem::path(fileName);
+    return workingDirectory / PathFromUtf8(fileName);
   }
 };
 
