@@ -2,6 +2,8 @@
 // for these: the console calls a handler on a thread of its own. Ctrl-C and
 // Ctrl-Break count as SIGINT, closing the console window, logging off and
 // shutting down as SIGTERM, so that exit statuses match the other systems.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
 
 #include <csignal>

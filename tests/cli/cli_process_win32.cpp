@@ -1,4 +1,6 @@
 // RunCli on Windows: CreateProcessW with the output redirected to files.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
 
 #include <fstream>
@@ -11,8 +13,10 @@
 namespace brackwyn::testing {
 namespace {
 
+// Text mode: the runner's output ends its lines with CR LF here, as Windows
+// programs do; the tests compare lines.
 std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
