@@ -145,7 +145,7 @@ class ObjectRun : public ::testing::Test {
 
   static void Link(testing::TestRun& run) {
     for (const auto& entry : std::filesystem::directory_iterator(world_->path()))
-      std::filesystem::create_symlink(entry.path(), run.folder.path() / entry.path().filename());
+      testing::LinkFile(entry.path(), run.folder.path() / entry.path().filename());
   }
   static void Configure(testing::TestRun& run, int seed, int createObjects) {
     testing::SetObjectSettings(run.window, "64", kBox);

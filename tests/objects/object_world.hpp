@@ -2,10 +2,9 @@
 // memory, the object settings of the window, and reading placement grids back.
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/positioned_file.hpp"
 #include "gray_bitmap_writer.hpp"
 #include "model/run_state.hpp"
 #include "objects/object_density.hpp"
@@ -103,44 +103,35 @@ inline void SetObjectSettings(WindowModel& window, const std::string& divisor, B
 // Bytes of a grid file for sub-cell columns u0..u1 and rows v0..v1, row by row.
 inline std::vector<std::uint8_t> ReadGridRegion(const std::filesystem::path& path, int u0, int u1,
                                                 int v0, int v1) {
-  int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0)
-    throw std::runtime_error("cannot open " + path.string());
+  PositionedFile file(path, "grid file", platform::OpenMode::Read, "read");
   auto width = static_cast<std::size_t>(u1 - u0 + 1);
   std::vector<std::uint8_t> bytes(width * static_cast<std::size_t>(v1 - v0 + 1));
   for (int v = v0; v <= v1; ++v) {
-    ssize_t n = ::pread(fd, bytes.data() + width * static_cast<std::size_t>(v - v0), width,
-                        static_cast<off_t>(SubCellOffset(u0, v)));
-    if (n != static_cast<ssize_t>(width)) {
-      ::close(fd);
+    if (file.readUpTo(bytes.data() + width * static_cast<std::size_t>(v - v0), width,
+                      SubCellOffset(u0, v)) != width)
       throw std::runtime_error("short read of " + path.string());
-    }
   }
-  ::close(fd);
   return bytes;
 }
 
-// Every allocated range of a file as (offset, bytes), holes skipped.
+// The file's nonzero bytes, as (offset, bytes) blocks of at most 1 MiB that
+// hold at least one; holes of a sparse file are skipped without reading.
 inline std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> ReadDataRanges(
     const std::filesystem::path& path) {
-  std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> ranges;
-  int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0)
-    throw std::runtime_error("cannot open " + path.string());
-  off_t at = 0;
-  while (true) {
-    off_t data = ::lseek(fd, at, SEEK_DATA);
-    if (data < 0)
-      break;
-    off_t hole = ::lseek(fd, data, SEEK_HOLE);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(hole - data));
-    if (::pread(fd, bytes.data(), bytes.size(), data) != static_cast<ssize_t>(bytes.size()))
-      throw std::runtime_error("short read of " + path.string());
-    ranges.emplace_back(static_cast<std::uint64_t>(data), std::move(bytes));
-    at = hole;
+  constexpr std::uint64_t kBlock = 1 << 20;
+  static const std::vector<std::uint8_t> zeros(kBlock, 0);
+  std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> blocks;
+  PositionedFile file(path, "grid file", platform::OpenMode::Read, "read");
+  std::vector<std::uint8_t> bytes;
+  for (auto [begin, end] : file.dataRanges(0, file.size())) {
+    for (std::uint64_t at = begin; at < end; at += kBlock) {
+      bytes.resize(static_cast<std::size_t>(std::min(kBlock, end - at)));
+      bytes.resize(file.readUpTo(bytes.data(), bytes.size(), at));
+      if (std::memcmp(bytes.data(), zeros.data(), bytes.size()) != 0)
+        blocks.emplace_back(at, bytes);
+    }
   }
-  ::close(fd);
-  return ranges;
+  return blocks;
 }
 
 }  // namespace brackwyn::testing

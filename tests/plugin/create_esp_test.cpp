@@ -1,7 +1,9 @@
 #include "plugin/create_esp.hpp"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -155,6 +157,7 @@ TEST_F(DefaultPlugin, ShowsProgressAndYieldsOncePerCell) {
   EXPECT_TRUE(times.ends_with("\r\n")) << times;
 }
 
+#ifndef _WIN32
 std::string FindEsmtool() {
   if (::access("/usr/games/esmtool", X_OK) == 0)
     return "/usr/games/esmtool";
@@ -175,10 +178,14 @@ std::size_t CountLines(const std::string& text, const std::string& line) {
     ++count;
   return count;
 }
+#endif
 
 // OpenMW's reader checks every record and sub-record size and fails on any
 // byte it cannot account for.
 TEST_F(DefaultPlugin, OpenMWEsmtoolReadsEveryCell) {
+#ifdef _WIN32
+  GTEST_SKIP() << "esmtool (OpenMW) is checked where Debian's openmw-cs is installed";
+#else
   std::string esmtool = FindEsmtool();
   if (esmtool.empty())
     GTEST_SKIP() << "esmtool (OpenMW) is not installed";
@@ -196,6 +203,7 @@ TEST_F(DefaultPlugin, OpenMWEsmtoolReadsEveryCell) {
   EXPECT_EQ(CountLines(text, "Record: LAND"), std::size_t{kCellCount});
   EXPECT_NE(text.find("Coordinates:  (-26,-26)"), std::string::npos);
   EXPECT_NE(text.find("Coordinates: (25,25)"), std::string::npos);
+#endif
 }
 
 // MAST names the master as the window shows it when the header is built; the

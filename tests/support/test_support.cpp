@@ -4,14 +4,29 @@
 #include <fstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace brackwyn::testing {
+namespace {
+
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return ::getpid();
+#endif
+}
+
+}  // namespace
 
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          ("brackwyn-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+          ("brackwyn-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++));
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }
@@ -25,6 +40,13 @@ TestRun::TestRun() {
   frontEnd.lastWindow = &window;
   window.setFrontEnd(&frontEnd);
   state.workingDirectory = folder.path();
+}
+
+void LinkFile(const std::filesystem::path& target, const std::filesystem::path& link) {
+  std::error_code error;
+  std::filesystem::create_symlink(target, link, error);
+  if (error)
+    std::filesystem::create_hard_link(target, link);
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {

@@ -69,4 +69,8 @@ struct TestRun {
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
+// Makes `link` name the file `target`: a symbolic link where the system
+// allows one, else a hard link (Windows without developer mode, Wine).
+void LinkFile(const std::filesystem::path& target, const std::filesystem::path& link);
+
 }  // namespace brackwyn::testing
