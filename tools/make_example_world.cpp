@@ -10,6 +10,12 @@
 #include <iostream>
 #include <vector>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+#include "core/utf8_path.hpp"
 #include "example_objects.hpp"
 #include "gray_bitmap_writer.hpp"
 
@@ -92,16 +98,15 @@ int Mountain(double inland, int x, int y) {
   return static_cast<int>(std::lround(255 * ridge * peaks * SmoothStep(Clamp01(inland * 2.2))));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc > 2 || (argc == 2 && (std::string_view(argv[1]) == "--help"))) {
+// The words after the program name, as paths.
+int MakeExampleWorld(const std::vector<std::filesystem::path>& arguments) {
+  if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0] == "--help")) {
     std::cout << "usage: make_example_world [FOLDER]\n"
                  "Writes coast.bmp, interior.bmp and mountain.bmp of an example island,\n"
                  "and objects.csv with the density bitmaps of its objects.\n";
-    return argc > 2 ? 2 : 0;
+    return arguments.size() > 1 ? 2 : 0;
   }
-  std::filesystem::path folder = argc == 2 ? argv[1] : ".";
+  std::filesystem::path folder = arguments.empty() ? "." : arguments[0];
   try {
     std::filesystem::create_directories(folder);
     std::vector<double> inland = Inland();
@@ -128,6 +133,21 @@ int main(int argc, char** argv) {
   }
   std::cout
       << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv and the density bitmaps to "
-      << folder.string() << "\n";
+      << brackwyn::Utf8FromPath(folder) << "\n";
   return 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The UTF-16 command line: char** argv would hold the ANSI code page's
+// approximation of a folder name.
+int wmain(int argc, wchar_t** argv) {
+  ::SetConsoleOutputCP(CP_UTF8);
+  return MakeExampleWorld({argv + 1, argv + argc});
+}
+#else
+int main(int argc, char** argv) {
+  return MakeExampleWorld({argv + 1, argv + argc});
+}
+#endif
