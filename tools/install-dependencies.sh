@@ -8,6 +8,9 @@ packages=(
   libcli11-dev                   # the runner's option parsing
   qt6-base-dev                   # the desktop window (optional: the rest builds without it)
   openmw-cs                      # esmtool, an independent reader used to check written plugins
+  g++-mingw-w64-x86-64-posix     # the Windows cross build (tools/windows-check.sh)
+  wine wine64                    # runs the Windows tests and runner
+  zip                            # the Windows package (tools/package-windows.sh)
 )
 
 missing=()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes build-windows/brackwyn-<version>-windows-x64.zip: the Windows runner,
+# the example-world maker and a README for Windows users, in one folder.
+# Cross-builds first when the .exe files are missing (see windows-check.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build-windows
+version=$(sed -n 's/^project(Brackwyn VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[[ -n "$version" ]] || { echo "package-windows: no version in CMakeLists.txt's project()" >&2; exit 1; }
+programs=("$build/src/cli/brackwyn-cli.exe" "$build/tools/make_example_world.exe")
+
+if [[ ! -f ${programs[0]} || ! -f ${programs[1]} ]]; then
+  cmake --preset windows >/dev/null
+  cmake --build "$build" -j "$(nproc)" --target brackwyn-cli make_example_world
+fi
+
+name="brackwyn-$version-windows-x64"
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir "$stage/$name"
+for program in "${programs[@]}"; do
+  x86_64-w64-mingw32-strip -o "$stage/$name/$(basename "$program")" "$program"
+done
+# Notepad before Windows 10 shows LF-only text as one long line.
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' docs/README-windows.txt >"$stage/$name/README-windows.txt"
+
+zip_file="$PWD/$build/$name.zip"
+rm -f "$zip_file"
+(cd "$stage" && zip -q -r -X "$zip_file" "$name")
+echo "Packaged $zip_file"
