@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows half of CI: cross-builds the runner and the portable tests for
 # 64-bit Windows (preset "windows"), runs the tests under Wine, then runs the
-# Windows runner on the example world, objects off and on, and checks that
-# both plugins are byte for byte the Linux runner's.
+# Windows runner on the example world, objects off and on and normals on, and
+# checks that every plugin is byte for byte the Linux runner's.
 # Needs the Linux build in build/ (tools/run-tests.sh makes it) and the
 # packages of tools/install-dependencies.sh.
 set -euo pipefail
@@ -54,7 +54,7 @@ for tests in build-windows/tests/brackwyn_tests.exe build-windows/tests/cli/brac
   log=$scratch/$(basename "$tests" .exe).log
   if wine "$tests" >"$log" 2>&1; then
     echo "$(basename "$tests") under Wine ($(seconds_since "$start") s):"
-    grep -E '^\[ *(PASSED|SKIPPED) *\]|^\[==========\] [0-9]+ tests? from' "$log" |
+    tr -d '\r' <"$log" | grep -E '^\[ *(PASSED|SKIPPED) *\]|^\[==========\] [0-9]+ tests? from' |
       grep -vE ' \([0-9]+ ms\)$' | sed 's/^/  /'
   else
     cat "$log"
@@ -77,23 +77,30 @@ else
 fi
 
 windows_cli=$PWD/build-windows/src/cli/brackwyn-cli.exe
-for objects in 0 1; do
+# name: the settings of the run
+declare -A runs=(
+  [objects-off]="--set chkCreateObjects=0"
+  [objects-on]="--set chkCreateObjects=1"
+  [normals-on]="--set chkCreateNormals=1"
+)
+for name in objects-off objects-on normals-on; do
+  read -ra settings <<<"${runs[$name]}"
   for system in linux windows; do
-    world=$scratch/$system-objects-$objects
+    world=$scratch/$system-$name
     cp -al "$scratch/example" "$world"  # links: the runners only read the bitmaps
     start=$(date +%s.%N)
     if [[ $system == linux ]]; then
-      "$linux_cli" -C "$world" --set chkCreateObjects=$objects >"$world.log" 2>&1
+      "$linux_cli" -C "$world" "${settings[@]}" >"$world.log" 2>&1
     else
-      (cd "$world" && wine "$windows_cli" --set chkCreateObjects=$objects) >"$world.log" 2>&1
-    fi || { cat "$world.log"; echo "windows-check: the $system runner failed" >&2; exit 1; }
-    echo "$system runner, objects $objects: $(seconds_since "$start") s"
+      (cd "$world" && wine "$windows_cli" "${settings[@]}") >"$world.log" 2>&1
+    fi || { cat "$world.log"; echo "windows-check: the $system runner failed ($name)" >&2; exit 1; }
+    echo "$system runner, $name: $(seconds_since "$start") s"
   done
-  if cmp "$scratch/linux-objects-$objects/Brackwyn.esp" "$scratch/windows-objects-$objects/Brackwyn.esp"; then
-    echo "Objects $objects: the Windows and Linux plugins are identical" \
-      "($(stat -c %s "$scratch/linux-objects-$objects/Brackwyn.esp") bytes)"
+  if cmp "$scratch/linux-$name/Brackwyn.esp" "$scratch/windows-$name/Brackwyn.esp"; then
+    echo "$name: the Windows and Linux plugins are identical" \
+      "($(stat -c %s "$scratch/linux-$name/Brackwyn.esp") bytes)"
   else
-    echo "windows-check: objects $objects: the Windows plugin differs from the Linux one" >&2
+    echo "windows-check: $name: the Windows plugin differs from the Linux one" >&2
     exit 1
   fi
 done

@@ -159,7 +159,12 @@ TEST_F(DefaultPlugin, ShowsProgressAndYieldsOncePerCell) {
   EXPECT_TRUE(times.ends_with("\r\n")) << times;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// OpenMW's esmtool is checked where Debian's openmw-cs installs it.
+std::string FindEsmtool() {
+  return {};
+}
+#else
 std::string FindEsmtool() {
   if (::access("/usr/games/esmtool", X_OK) == 0)
     return "/usr/games/esmtool";
@@ -173,6 +178,7 @@ std::string FindEsmtool() {
   }
   return {};
 }
+#endif
 
 std::size_t CountLines(const std::string& text, const std::string& line) {
   std::size_t count = 0;
@@ -180,7 +186,6 @@ std::size_t CountLines(const std::string& text, const std::string& line) {
     ++count;
   return count;
 }
-#endif
 
 // OpenMW's esmtool dump of the plugin (every record, cells included): whether
 // it exited with status 0, and what it printed.
@@ -195,7 +200,12 @@ EsmtoolDump DumpWithEsmtool(const std::string& esmtool, const std::filesystem::p
       "\"" + esmtool + "\" dump -C \"" + plugin.string() + "\" > \"" + output.string() + "\" 2>&1";
   int status = std::system(command.c_str());
   auto bytes = testing::ReadBytes(output);
-  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, std::string(bytes.begin(), bytes.end())};
+#ifdef _WIN32
+  bool ok = status == 0;
+#else
+  bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+  return {ok, std::string(bytes.begin(), bytes.end())};
 }
 
 std::string Tail(const std::string& text) {
@@ -205,9 +215,6 @@ std::string Tail(const std::string& text) {
 // OpenMW's reader checks every record and sub-record size and fails on any
 // byte it cannot account for.
 TEST_F(DefaultPlugin, OpenMWEsmtoolReadsEveryCell) {
-#ifdef _WIN32
-  GTEST_SKIP() << "esmtool (OpenMW) is checked where Debian's openmw-cs is installed";
-#else
   std::string esmtool = FindEsmtool();
   if (esmtool.empty())
     GTEST_SKIP() << "esmtool (OpenMW) is not installed";
@@ -219,7 +226,6 @@ TEST_F(DefaultPlugin, OpenMWEsmtoolReadsEveryCell) {
   EXPECT_EQ(CountLines(text, "Record: LAND"), std::size_t{kCellCount});
   EXPECT_NE(text.find("Coordinates:  (-26,-26)"), std::string::npos);
   EXPECT_NE(text.find("Coordinates: (25,25)"), std::string::npos);
-#endif
 }
 
 // Normals on: every LAND record keeps its size and carries its own cell's
