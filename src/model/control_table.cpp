@@ -154,6 +154,18 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     Text("txtVCLR5R", "Vertex Color 5 (Deep Water) red", "24", "Red.", true, 20, 2),
     Text("txtVCLR5G", "Vertex Color 5 (Deep Water) green", "89", "Green.", true, 20, 3),
     Text("txtVCLR5B", "Vertex Color 5 (Deep Water) blue", "145", "Blue.", true, 20, 4),
+    // Row 21 is kept for the normals check box.
+    Check("chkCreateTextures", "Create Land Textures", 0,
+          "If checked Brackwyn will texture the landscape by the rules of the Texture Index File.",
+          22),
+    Caption("Texture Index File",
+            "File of rules that choose the land texture of every square by height, slope and mask "
+            "(see README).",
+            23),
+    Text("txtTextureIndex", "Texture Index File", "textures.csv",
+         "File of rules that choose the land texture of every square by height, slope and mask "
+         "(see README).",
+         true, 23, 1, 4),
     Frame("fraLog", "Vertex Height Clipping Errors", kLogFrameTip),
     Area("txtLog", "fraLog", kLogTip),
     Frame("fraObjectsCount", "Object Generation Count", kCountTip),

@@ -1,6 +1,6 @@
-// "Parameters.ini" is not a text file: it is 31 records of 128 bytes, one per
-// editable setting, in the fixed order of kRecordOrder below (record n starts
-// at byte 128 (n - 1)).
+// "Parameters.ini" is not a text file: it is 34 records of 128 bytes, one per
+// editable setting, in the fixed order of kRecordOrder and kLaterRecords below
+// (record n starts at byte 128 (n - 1)).
 //
 //   text record:  uint16 LE length L (at most 126), then L bytes of text in
 //                 Windows-1252, the 8-bit character set the file has always
@@ -8,8 +8,11 @@
 //   state record: int16 LE check-box state, 0 unchecked, 1 checked, 2 grayed.
 //
 // Bytes after a record's data mean nothing; we write zeros and a full last
-// record (3968 bytes), and read files that stop right after the last state
-// (3842 bytes) too. The six fixed boxes have no record.
+// record (4352 bytes). Records 1 to 31 are in every file, which may stop right
+// after the last state (3842 bytes). Records beyond 31 came later: a file that
+// ends before one of them was written before it existed, so its setting keeps
+// its value without a word. A record number no setting claims is written as
+// zeros. The six fixed boxes have no record.
 //
 // Save writes a whole new file beside the old one and renames it over, so a
 // refused or failed save leaves the previous parameters intact. Load applies
@@ -68,7 +71,18 @@ constexpr std::array<std::string_view, 31> kRecordOrder = {
     "txtVCLR5B",
     "chkCreateVCLR",
 };
-constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 3968
+
+struct LaterRecord {
+  std::size_t number;
+  std::string_view name;
+};
+constexpr std::array<LaterRecord, 2> kLaterRecords = {{
+    {33, "txtTextureIndex"},
+    {34, "chkCreateTextures"},
+}};
+static_assert(kLaterRecords.front().number > kRecordOrder.size());
+
+constexpr std::size_t kFileBytes = kRecordBytes * kLaterRecords.back().number;  // 4352
 
 bool IsStateRecord(std::string_view name) {
   return FindControl(name)->kind == ControlKind::CheckBox;
@@ -104,20 +118,23 @@ std::string EncodeForRecord(const WindowModel& window, std::string_view name) {
   return std::move(encoded.bytes);
 }
 
+void EncodeRecord(const WindowModel& window, std::string_view name, std::uint8_t* record) {
+  if (IsStateRecord(name)) {
+    PutLittleEndian16(record, static_cast<std::uint16_t>(window.state(name)));
+    return;
+  }
+  std::string text = EncodeForRecord(window, name);
+  PutLittleEndian16(record, static_cast<std::uint16_t>(text.size()));
+  std::memcpy(record + kLengthBytes, text.data(), text.size());
+}
+
 // Every record is checked before the file is touched.
 std::vector<std::uint8_t> EncodeRecords(const WindowModel& window) {
   std::vector<std::uint8_t> bytes(kFileBytes, 0);
-  for (std::size_t i = 0; i < kRecordOrder.size(); ++i) {
-    std::string_view name = kRecordOrder[i];
-    std::uint8_t* record = bytes.data() + i * kRecordBytes;
-    if (IsStateRecord(name)) {
-      PutLittleEndian16(record, static_cast<std::uint16_t>(window.state(name)));
-      continue;
-    }
-    std::string text = EncodeForRecord(window, name);
-    PutLittleEndian16(record, static_cast<std::uint16_t>(text.size()));
-    std::memcpy(record + kLengthBytes, text.data(), text.size());
-  }
+  for (std::size_t i = 0; i < kRecordOrder.size(); ++i)
+    EncodeRecord(window, kRecordOrder[i], bytes.data() + i * kRecordBytes);
+  for (const LaterRecord& later : kLaterRecords)
+    EncodeRecord(window, later.name, bytes.data() + (later.number - 1) * kRecordBytes);
   return bytes;
 }
 
@@ -173,6 +190,14 @@ ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::p
     std::string_view name = kRecordOrder[i];
     if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, i * kRecordBytes))
       report.keptSettings.push_back(DescribeSetting(name) + " kept its value: " + *reason + ".");
+  }
+  for (const LaterRecord& later : kLaterRecords) {
+    std::size_t start = (later.number - 1) * kRecordBytes;
+    if (bytes.size() < start + kLengthBytes)
+      continue;  // a file from before this record existed
+    if (std::optional<std::string> reason = ApplyRecord(window, later.name, bytes, start))
+      report.keptSettings.push_back(DescribeSetting(later.name) + " kept its value: " + *reason +
+                                    ".");
   }
   return report;
 }
