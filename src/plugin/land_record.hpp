@@ -1,10 +1,14 @@
-// The LAND record of one cell: its grid position, vertex heights and vertex
-// colours, with normals and world-map heights present but zero.
+// The LAND record of one cell: its grid position, vertex heights, vertex
+// colours and, when the land is textured, its texture squares, with normals
+// and world-map heights present but zero.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 
 #include "model/land_data.hpp"
+#include "model/land_textures.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/record_writer.hpp"
 
@@ -24,13 +28,19 @@ inline constexpr std::size_t kLandRecordDataBytes =
     (kSubRecordHeaderBytes + kWorldMapHeightBytes) + (kSubRecordHeaderBytes + kCellColorBytes);
 inline constexpr std::size_t kLandRecordBytes = kRecordHeaderBytes + kLandRecordDataBytes;
 
+inline constexpr std::size_t kLandTextureBytes = kTextureSquaresPerCell * 2;  // 512
+inline constexpr std::size_t kTexturedLandRecordBytes =
+    kLandRecordBytes + kSubRecordHeaderBytes + kLandTextureBytes;
+
 static_assert(kVhgtDataBytes == 4232);
 static_assert(kLandRecordDataBytes == 29723);
 static_assert(kLandRecordBytes == 29739);
+static_assert(kTexturedLandRecordBytes == 30259);
 
 // Appends the cell's whole LAND record, read from `heights` and `colors` at
-// the cell's index.
+// the cell's index. `textureSquares` are the cell's squares (LandTextures::
+// cell); empty for land without textures.
 void WriteLandRecord(RecordWriter& out, CellPosition cell, const CellHeights& heights,
-                     const CellColors& colors);
+                     const CellColors& colors, std::span<const std::uint16_t> textureSquares = {});
 
 }  // namespace brackwyn
