@@ -12,17 +12,48 @@ constexpr int kSide = kVerticesPerCellSide;
 constexpr int kQuads = kQuadsPerCellSide;
 constexpr int kSquareQuads = kQuadsPerTextureSquareSide;
 
-std::int64_t Gradient(std::int64_t dx, std::int64_t dy) {
-  return dx * dx + dy * dy;
+// The squared height change from each vertex to its east neighbour (row by
+// row, 64 a row) and to its north neighbour (65 a row). In 32 bits: an east
+// change is one step (at most 128), a north change at most 64 * 255 + 128, so
+// the sum of one of each stays below 2^31.
+struct SquaredChanges {
+  std::array<std::int32_t, kSide * kQuads> east;
+  std::array<std::int32_t, kQuads * kSide> north;
+};
+
+void SquareChanges(const DecodedCellHeights& h, SquaredChanges& changes) {
+  for (int j = 0; j < kSide; ++j) {
+    for (int i = 0; i < kQuads; ++i) {
+      std::int32_t d = h[j * kSide + i + 1] - h[j * kSide + i];
+      changes.east[j * kQuads + i] = d * d;
+    }
+  }
+  for (int j = 0; j < kQuads; ++j) {
+    for (int i = 0; i < kSide; ++i) {
+      std::int32_t d = h[(j + 1) * kSide + i] - h[j * kSide + i];
+      changes.north[j * kSide + i] = d * d;
+    }
+  }
 }
 
-// The steeper of the quad's two triangles.
-std::int64_t SteepestOfQuad(const std::int32_t* corner, bool evenQuad) {
-  std::int64_t h00 = corner[0], h10 = corner[1], h01 = corner[kSide], h11 = corner[kSide + 1];
-  if (evenQuad)  // diagonal from (0, 0) to (1, 1)
-    return std::max(Gradient(h10 - h00, h11 - h10), Gradient(h11 - h01, h01 - h00));
-  // diagonal from (1, 0) to (0, 1)
-  return std::max(Gradient(h10 - h00, h01 - h00), Gradient(h11 - h01, h11 - h10));
+// The steeper triangle of every quad. A triangle's gradient is one east and
+// one north change: where i + j is even the diagonal runs from the quad's
+// south-west corner to its north-east one, and the triangles take the south
+// edge with the east edge and the north edge with the west edge; where it is
+// odd, the south edge with the west edge and the north edge with the east.
+void SteepestOfQuads(const SquaredChanges& c, std::array<std::int32_t, kQuads * kQuads>& steepest) {
+  for (int j = 0; j < kQuads; ++j) {
+    const std::int32_t* south = &c.east[j * kQuads];
+    const std::int32_t* northEdge = &c.east[(j + 1) * kQuads];
+    const std::int32_t* west = &c.north[j * kSide];
+    const std::int32_t* east = west + 1;
+    std::int32_t* out = &steepest[j * kQuads];
+    const int evenFrom = j % 2;  // the first i with i + j even
+    for (int i = evenFrom; i < kQuads; i += 2)
+      out[i] = std::max(south[i] + east[i], northEdge[i] + west[i]);
+    for (int i = 1 - evenFrom; i < kQuads; i += 2)
+      out[i] = std::max(south[i] + west[i], northEdge[i] + east[i]);
+  }
 }
 
 }  // namespace
@@ -44,29 +75,39 @@ void DecodeCellHeights(const CellHeights& heights, int cell, DecodedCellHeights&
 }
 
 void MeasureSquares(const DecodedCellHeights& decoded, CellSquareTerrain& squares) {
-  std::array<std::int64_t, kQuads * kQuads> quadSteepest;
-  for (int j = 0; j < kQuads; ++j) {
-    for (int i = 0; i < kQuads; ++i)
-      quadSteepest[j * kQuads + i] = SteepestOfQuad(&decoded[j * kSide + i], (i + j) % 2 == 0);
+  constexpr int kSquares = kTextureSquaresPerCellSide;
+  SquaredChanges changes;
+  SquareChanges(decoded, changes);
+  std::array<std::int32_t, kQuads * kQuads> quadSteepest;
+  SteepestOfQuads(changes, quadSteepest);
+  // Per vertex row, the sum of each square's five vertices in it; per quad
+  // row, the steepest of each square's four quads in it. Sums of 25 heights
+  // of at most 2^17 fit in 32 bits.
+  std::array<std::int32_t, kSide * kSquares> rowSums;
+  std::array<std::int32_t, kQuads * kSquares> rowSteepest;
+  for (int j = 0; j < kSide; ++j) {
+    for (int u = 0; u < kSquares; ++u) {
+      const std::int32_t* h = &decoded[j * kSide + u * kSquareQuads];
+      rowSums[j * kSquares + u] = h[0] + h[1] + h[2] + h[3] + h[4];
+    }
   }
-  for (int v = 0; v < kTextureSquaresPerCellSide; ++v) {
-    for (int u = 0; u < kTextureSquaresPerCellSide; ++u) {
-      std::int64_t sum = 0;
-      std::int64_t steepest = 0;
-      for (int j = 0; j <= kSquareQuads; ++j) {
-        const std::int32_t* row = &decoded[(v * kSquareQuads + j) * kSide + u * kSquareQuads];
-        for (int i = 0; i <= kSquareQuads; ++i)
-          sum += row[i];
-        if (j == kSquareQuads)
-          continue;
-        const std::int64_t* quads =
-            &quadSteepest[(v * kSquareQuads + j) * kQuads + u * kSquareQuads];
-        for (int i = 0; i < kSquareQuads; ++i)
-          steepest = std::max(steepest, quads[i]);
-      }
-      constexpr int kVertices = (kSquareQuads + 1) * (kSquareQuads + 1);
-      squares[v * kTextureSquaresPerCellSide + u] = {
-          static_cast<double>(sum * kUnitsPerHeightStep) / kVertices, steepest};
+  for (int j = 0; j < kQuads; ++j) {
+    for (int u = 0; u < kSquares; ++u) {
+      const std::int32_t* q = &quadSteepest[j * kQuads + u * kSquareQuads];
+      rowSteepest[j * kSquares + u] = std::max(std::max(q[0], q[1]), std::max(q[2], q[3]));
+    }
+  }
+  constexpr int kVertices = (kSquareQuads + 1) * (kSquareQuads + 1);
+  for (int v = 0; v < kSquares; ++v) {
+    for (int u = 0; u < kSquares; ++u) {
+      std::int32_t sum = 0;
+      std::int32_t steepest = 0;
+      for (int j = v * kSquareQuads; j <= (v + 1) * kSquareQuads; ++j)
+        sum += rowSums[j * kSquares + u];
+      for (int j = v * kSquareQuads; j < (v + 1) * kSquareQuads; ++j)
+        steepest = std::max(steepest, rowSteepest[j * kSquares + u]);
+      squares[v * kSquares + u] = {static_cast<double>(sum * kUnitsPerHeightStep) / kVertices,
+                                   steepest};
     }
   }
 }
