@@ -12,6 +12,8 @@
 //            324  "MAST", n + 1: the master's name with a closing zero
 //            333 + n  "DATA", 8: the master's length, 64-bit
 //   STAT records, one per object kind, only when objects are on (checked)
+//   LTEX records, one per used land texture, only when the land is textured
+//   (land_texture_records.cpp)
 //   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
 //   (land_record.cpp); 45 + 29739 bytes a cell without objects
 //
@@ -39,6 +41,7 @@
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
+#include "plugin/land_texture_records.hpp"
 #include "plugin/object_records.hpp"
 #include "plugin/record_writer.hpp"
 
@@ -57,8 +60,10 @@ void RequireLandData(const RunState& state) {
   const auto cells = static_cast<std::size_t>(kCellCount);
   if (state.cellHeights.baseHeight.size() < cells ||
       state.cellHeights.heightSteps.size() < cells * kVerticesPerCell ||
-      state.cellColors.bytes.size() < cells * kCellColorBytes) {
-    throw std::logic_error("CreateESP needs the heights and colours of every cell");
+      state.cellColors.bytes.size() < cells * kCellColorBytes ||
+      (!state.landTextures.empty() &&
+       state.landTextures.squares.size() < cells * kTextureSquaresPerCell)) {
+    throw std::logic_error("CreateESP needs the heights, colours and textures of every cell");
   }
 }
 
@@ -81,14 +86,15 @@ std::string ProgressText(int cellIndex) {
   return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
 }
 
-// The header record and, when objects are on, the statics behind it. Returns
-// the number of STAT records written.
+// The header record and, when objects are on, the statics behind it, then the
+// land textures. Returns the number of STAT and LTEX records written.
 std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
                                    RecordWriter& out) {
   WriteHeaderRecord(out, run.window.text(control::txtESM), masterLength);
-  if (createObjects != 1)
-    return 0;
-  return WriteStaticsBlock(run.state.objectPalette, out);
+  std::int32_t records = 0;
+  if (createObjects == 1)
+    records += WriteStaticsBlock(run.state.objectPalette, out);
+  return records + WriteLandTextureRecords(run.state.landTextures, out);
 }
 
 // The cell's CELL record, with its references when objects are not off, and
@@ -105,7 +111,8 @@ void BuildCell(RunContext& run, CellPosition cell, int createObjects,
   }
   out.endRecord();
   const CellNormals* cellNormals = normals ? &normals->compute(cell.index) : nullptr;
-  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals);
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals,
+                  run.state.landTextures.cell(cell.index));
 }
 
 }  // namespace
