@@ -5,14 +5,9 @@
 // the attempts are always those the caller would have drawn itself.
 #pragma once
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
+#include "core/sequence_ahead.hpp"
 #include "objects/placement_draws.hpp"
 
 namespace brackwyn {
@@ -22,9 +17,6 @@ class DrawsAhead {
   // Rows up to `lastRow` are drawn ahead when `threads` is 2 or more;
   // otherwise every row is drawn when asked for.
   DrawsAhead(const ObjectDensity& density, std::uint64_t key, int lastRow, int threads);
-  ~DrawsAhead();
-  DrawsAhead(const DrawsAhead&) = delete;
-  DrawsAhead& operator=(const DrawsAhead&) = delete;
 
   // The attempts of pixel row y under `settings`, from stream position
   // `counter`. Valid until the next call.
@@ -35,27 +27,14 @@ class DrawsAhead {
 
  private:
   void start(int y, const DrawSettings& settings, std::uint64_t counter);
-  void stop();
-  void drawRows(int y, DrawSettings settings, std::uint64_t counter);
-  std::unique_ptr<RowAttempts> nextReady();
 
   PlacementDraws here_;
   PlacementDraws ahead_;
   const int lastRow_;
   const bool threaded_;
   std::unique_ptr<RowAttempts> current_;
-
-  // Shared with the thread, under mutex_.
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::unique_ptr<RowAttempts>> ready_;
-  std::vector<std::unique_ptr<RowAttempts>> spare_;
-  bool stopping_ = false;
-  std::exception_ptr failure_;
-
-  std::thread thread_;
-  int aheadNextRow_ = 0;  // the row the thread delivers next
   DrawSettings aheadSettings_;
+  SequenceAhead<RowAttempts> rows_;  // last: stops before what it uses goes
 };
 
 }  // namespace brackwyn

@@ -32,6 +32,8 @@
 #include "core/positioned_file.hpp"
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
+#include "core/sequence_ahead.hpp"
+#include "core/thread_count.hpp"
 #include "core/whole_file.hpp"
 #include "model/control_names.hpp"
 #include "plugin/cell_record.hpp"
@@ -89,20 +91,97 @@ std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, 
   return WriteStaticsBlock(run.state.objectPalette, out);
 }
 
+// Where a cell's references lie in its encoded records.
+struct ReferenceBlock {
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+
 // The cell's CELL record, with its references when objects are not off, and
-// its LAND record, built in `out`.
-void BuildCell(RunContext& run, CellPosition cell, int createObjects,
-               std::unique_ptr<CellReferenceWriter>& references, RecordWriter& out) {
+// its LAND record, built in `out`. References draw from `random`.
+ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
+                         std::unique_ptr<CellReferenceWriter>& references, RandomStream& random,
+                         RecordWriter& out) {
   out.clear();
   StartCellRecord(out, cell);
+  ReferenceBlock block;
   if (createObjects != 0) {
     if (!references)
       references = std::make_unique<CellReferenceWriter>(run);
-    references->writeCell(cell.column(), cell.row(), out);
+    block.start = references->encodeCell(cell.column(), cell.row(), out, random);
+    block.end = out.size();
   }
   out.endRecord();
   WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
+  return block;
 }
+
+struct EncodedCell {
+  int createObjects = 0;
+  std::uint64_t drawsBefore = 0;
+  RandomStream randomAfter;
+  ReferenceBlock references;
+  RecordWriter records;
+};
+
+// Cells are encoded on a second thread while this one writes them, assuming
+// the object check box keeps its state; a cell asked for under another state
+// or from another position of the random stream is encoded again. Writing
+// the scratch file of references stays with the writing thread, in order.
+class EncodedCells {
+ public:
+  EncodedCells(RunContext& run, int threads) : run_(run), threaded_(threads >= 2) {}
+
+  // Cell `index` encoded under `createObjects`, its references kept, the
+  // run's random stream moved past them.
+  const RecordWriter& take(int index, int createObjects) {
+    if (!threaded_) {
+      encode(index, createObjects, run_.state.random, *current_);
+    } else {
+      if (!ahead_.running() || aheadState_ != createObjects || ahead_.next() != index)
+        start(index, createObjects);
+      std::unique_ptr<EncodedCell> cell = ahead_.take();
+      if (cell->drawsBefore != run_.state.random.position()) {
+        start(index, createObjects);
+        cell = ahead_.take();
+      }
+      ahead_.recycle(std::move(current_));
+      current_ = std::move(cell);
+      run_.state.random = current_->randomAfter;
+    }
+    const ReferenceBlock& block = current_->references;
+    if (current_->createObjects != 0)
+      references_->keepInReferencesFile(current_->records.bytes().data() + block.start,
+                                        block.end - block.start);
+    return current_->records;
+  }
+
+ private:
+  // Deep enough to ride out a cell dense with references.
+  static constexpr std::size_t kCellsAhead = 8;
+
+  void encode(int index, int createObjects, RandomStream& random, EncodedCell& cell) {
+    cell.createObjects = createObjects;
+    cell.drawsBefore = random.position();
+    cell.references =
+        BuildCell(run_, CellPosition{index}, createObjects, references_, random, cell.records);
+    cell.randomAfter = random;
+  }
+
+  void start(int index, int createObjects) {
+    aheadState_ = createObjects;
+    ahead_.start(index, kCellCount - 1,
+                 [this, createObjects, random = run_.state.random](
+                     int i, EncodedCell& cell) mutable { encode(i, createObjects, random, cell); });
+  }
+
+  RunContext& run_;
+  const bool threaded_;
+  std::unique_ptr<CellReferenceWriter> references_;  // made when first needed
+  std::unique_ptr<EncodedCell> current_ = std::make_unique<EncodedCell>();
+  int aheadState_ = 0;
+  SequenceAhead<EncodedCell> ahead_{kCellsAhead};  // last: stops before what it uses goes
+};
 
 }  // namespace
 
@@ -121,10 +200,9 @@ void CreateESP(RunContext& run) {
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
   plugin.append(out.bytes());
 
-  std::unique_ptr<CellReferenceWriter> references;  // made when first needed
+  EncodedCells cells(run, ThreadCount());
   for (int index = 0; index < kCellCount; ++index) {
-    BuildCell(run, CellPosition{index}, createObjects, references, out);
-    plugin.append(out.bytes());
+    plugin.append(cells.take(index, createObjects).bytes());
     recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())
