@@ -98,7 +98,10 @@ struct ReferenceBlock {
 };
 
 // The cell's CELL record, with its references when objects are not off, and
-// its LAND record, built in `out`. References draw from `random`.
+// its LAND record, built in `out`. References draw from `random`. Runs on the
+// encoding thread, so it never reads the window: a setting it needs is read
+// by CreateESP after a yield and passed in, and EncodedCells encodes again
+// when it differs from the one the cells ahead were encoded with.
 ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
                          std::unique_ptr<CellReferenceWriter>& references, RandomStream& random,
                          RecordWriter& out) {
