@@ -26,6 +26,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +36,7 @@
 #include "core/sequence_ahead.hpp"
 #include "core/thread_count.hpp"
 #include "core/whole_file.hpp"
+#include "land/cell_normals.hpp"
 #include "model/control_names.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
@@ -98,12 +100,14 @@ struct ReferenceBlock {
 };
 
 // The cell's CELL record, with its references when objects are not off, and
-// its LAND record, built in `out`. References draw from `random`. Runs on the
-// encoding thread, so it never reads the window: a setting it needs is read
-// by CreateESP after a yield and passed in, and EncodedCells encodes again
-// when it differs from the one the cells ahead were encoded with.
+// its LAND record (with normals when `normals` is set), built in `out`.
+// References draw from `random`. Runs on the encoding thread, so it never
+// reads the window: a setting it needs is read by CreateESP and passed in;
+// EncodedCells encodes again when a live one differs from the one the cells
+// ahead were encoded with.
 ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
-                         std::unique_ptr<CellReferenceWriter>& references, RandomStream& random,
+                         std::unique_ptr<CellReferenceWriter>& references,
+                         std::optional<CellNormalsCalculator>& normals, RandomStream& random,
                          RecordWriter& out) {
   out.clear();
   StartCellRecord(out, cell);
@@ -115,7 +119,8 @@ ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
     block.end = out.size();
   }
   out.endRecord();
-  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
+  const CellNormals* cellNormals = normals ? &normals->compute(cell.index) : nullptr;
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals);
   return block;
 }
 
@@ -133,7 +138,10 @@ struct EncodedCell {
 // the scratch file of references stays with the writing thread, in order.
 class EncodedCells {
  public:
-  EncodedCells(RunContext& run, int threads) : run_(run), threaded_(threads >= 2) {}
+  EncodedCells(RunContext& run, int threads, bool normals) : run_(run), threaded_(threads >= 2) {
+    if (normals)
+      normals_.emplace(run.state.cellHeights);
+  }
 
   // Cell `index` encoded under `createObjects`, its references kept, the
   // run's random stream moved past them.
@@ -166,8 +174,8 @@ class EncodedCells {
   void encode(int index, int createObjects, RandomStream& random, EncodedCell& cell) {
     cell.createObjects = createObjects;
     cell.drawsBefore = random.position();
-    cell.references =
-        BuildCell(run_, CellPosition{index}, createObjects, references_, random, cell.records);
+    cell.references = BuildCell(run_, CellPosition{index}, createObjects, references_, normals_,
+                                random, cell.records);
     cell.randomAfter = random;
   }
 
@@ -181,6 +189,7 @@ class EncodedCells {
   RunContext& run_;
   const bool threaded_;
   std::unique_ptr<CellReferenceWriter> references_;  // made when first needed
+  std::optional<CellNormalsCalculator> normals_;
   std::unique_ptr<EncodedCell> current_ = std::make_unique<EncodedCell>();
   int aheadState_ = 0;
   SequenceAhead<EncodedCell> ahead_{kCellsAhead};  // last: stops before what it uses goes
@@ -199,11 +208,12 @@ void CreateESP(RunContext& run) {
 
   int createObjects = CreateObjectsState(run);
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
-  RecordWriter out;  // reused for every cell, so its buffer is allocated once
+  RecordWriter out;  // the header and the statics
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
   plugin.append(out.bytes());
 
-  EncodedCells cells(run, ThreadCount());
+  // Read once: every cell of one plugin gets normals, or none does.
+  EncodedCells cells(run, ThreadCount(), run.window.state(control::chkCreateNormals) != 0);
   for (int index = 0; index < kCellCount; ++index) {
     plugin.append(cells.take(index, createObjects).bytes());
     recordCount += 2;
