@@ -92,6 +92,7 @@ struct World {
   const char* objectIndex;  // null: objects off
   testing::Box box;
   std::vector<LiveEdit> edits;
+  bool normals = false;
 };
 
 class SameBytesForEveryThreadCount : public ::testing::TestWithParam<World> {
@@ -135,6 +136,7 @@ class SameBytesForEveryThreadCount : public ::testing::TestWithParam<World> {
       run.window.setText("txtObjectIndex", world.objectIndex);
       run.window.setText("txtObjectSeed", "7");
     }
+    run.window.setState("chkCreateNormals", world.normals ? 1 : 0);
     RunResult result = RunPipeline(run.context);
     EXPECT_EQ(result.outcome, RunOutcome::Finished) << result.message;
     EXPECT_TRUE(frontEnd.allApplied());
@@ -165,19 +167,20 @@ constexpr testing::Box kDenseBox{1500, 1500, 1579, 1559};
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, SameBytesForEveryThreadCount,
-    ::testing::Values(World{"DefaultRun", nullptr, {}, {}},
-                      World{"ExampleObjects", "objects.csv", {900, 1000, 1299, 1229}, {}},
-                      World{"DenseWorld", "dense.csv", kDenseBox, {}},
-                      // Divisor and columns changed in the middle of rows and between them,
-                      // objects grayed then off in the middle of the cells.
-                      World{"DenseWorldWithLiveEdits",
-                            "dense.csv",
-                            kDenseBox,
-                            {{"Creating objects - 1510/", 37, "txtObjectDivisor", "20"},
-                             {"Creating objects - 1511/", 0, "txtConfineObjectsX1", "1510"},
-                             {"Creating objects - 1530/", 50, "txtObjectDivisor", "64"},
-                             {"Writing Brackwyn.ESP - 50%", 3, "chkCreateObjects", nullptr, 2},
-                             {"Writing Brackwyn.ESP - 70%", 5, "chkCreateObjects", nullptr, 0}}}),
+    ::testing::Values(
+        World{"DefaultRun", nullptr, {}, {}},
+        World{"ExampleObjectsWithNormals", "objects.csv", {900, 1000, 1299, 1229}, {}, true},
+        World{"DenseWorld", "dense.csv", kDenseBox, {}},
+        // Divisor and columns changed in the middle of rows and between them,
+        // objects grayed then off in the middle of the cells.
+        World{"DenseWorldWithLiveEdits",
+              "dense.csv",
+              kDenseBox,
+              {{"Creating objects - 1510/", 37, "txtObjectDivisor", "20"},
+               {"Creating objects - 1511/", 0, "txtConfineObjectsX1", "1510"},
+               {"Creating objects - 1530/", 50, "txtObjectDivisor", "64"},
+               {"Writing Brackwyn.ESP - 50%", 3, "chkCreateObjects", nullptr, 2},
+               {"Writing Brackwyn.ESP - 70%", 5, "chkCreateObjects", nullptr, 0}}}),
     [](const ::testing::TestParamInfo<World>& info) { return std::string(info.param.name); });
 
 }  // namespace
