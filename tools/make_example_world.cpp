@@ -1,6 +1,7 @@
-// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, and its
-// objects, objects.csv and one density bitmap per kind, into a folder, so that
-// a newcomer sees a real result without painting anything.
+// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, its
+// objects, objects.csv and one density bitmap per kind, and its texture rules,
+// textures.csv, into a folder, so that a newcomer sees a real result without
+// painting anything.
 // The output is the same on every machine: the noise is integer hashing and
 // IEEE double arithmetic only.
 #include <algorithm>
@@ -17,6 +18,7 @@
 
 #include "core/utf8_path.hpp"
 #include "example_objects.hpp"
+#include "example_textures.hpp"
 #include "gray_bitmap_writer.hpp"
 
 namespace {
@@ -103,7 +105,7 @@ int MakeExampleWorld(const std::vector<std::filesystem::path>& arguments) {
   if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0] == "--help")) {
     std::cout << "usage: make_example_world [FOLDER]\n"
                  "Writes coast.bmp, interior.bmp and mountain.bmp of an example island,\n"
-                 "and objects.csv with the density bitmaps of its objects.\n";
+                 "objects.csv with the density bitmaps of its objects, and textures.csv.\n";
     return arguments.size() > 1 ? 2 : 0;
   }
   std::filesystem::path folder = arguments.empty() ? "." : arguments[0];
@@ -127,13 +129,14 @@ int MakeExampleWorld(const std::vector<std::filesystem::path>& arguments) {
                                             mountain[std::size_t{kBitmapSide} * y + x] / 255.0,
                                             Fractal(x, y, 380, 101), Fractal(x, y, 60, 131)};
     });
+    brackwyn::tools::WriteExampleTextures(folder);
   } catch (const std::exception& error) {
     std::cerr << "make_example_world: " << error.what() << "\n";
     return 1;
   }
-  std::cout
-      << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv and the density bitmaps to "
-      << brackwyn::Utf8FromPath(folder) << "\n";
+  std::cout << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv, the density bitmaps and "
+               "textures.csv to "
+            << brackwyn::Utf8FromPath(folder) << "\n";
   return 0;
 }
 

@@ -6,7 +6,8 @@
 
 namespace brackwyn {
 
-// Writes the cell's kVerticesPerCell heights, in vertex order, to `out`.
-void DecodeCellHeights(const CellHeights& heights, int cell, float* out);
+// Writes the cell's kVerticesPerCell heights, in vertex order and in game
+// units, to `out`.
+void DecodeCellHeightsInUnits(const CellHeights& heights, int cell, float* out);
 
 }  // namespace brackwyn

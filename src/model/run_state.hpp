@@ -10,6 +10,7 @@
 #include "core/utf8_path.hpp"
 #include "model/height_grid.hpp"
 #include "model/land_data.hpp"
+#include "model/land_textures.hpp"
 #include "model/object_palette.hpp"
 #include "model/progress_reporter.hpp"
 #include "model/run_parameters.hpp"
@@ -27,6 +28,7 @@ struct RunState {
   VertexColorPalette palette{};
   CellHeights cellHeights;
   CellColors cellColors;
+  LandTextures landTextures;  // empty unless the land is textured
   ObjectPalette objectPalette;
   ObjectCounts objectCounts{};
   RandomStream random;
