@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows half of CI: cross-builds the runner and the portable tests for
 # 64-bit Windows (preset "windows"), runs the tests under Wine, then runs the
-# Windows runner on the example world, objects off and on and normals on, and
-# checks that every plugin is byte for byte the Linux runner's.
+# Windows runner on the example world (objects off; objects on; normals and
+# textures on) and checks that every plugin is byte for byte the Linux one.
 # Needs the Linux build in build/ (tools/run-tests.sh makes it) and the
 # packages of tools/install-dependencies.sh.
 set -euo pipefail
@@ -81,9 +81,9 @@ windows_cli=$PWD/build-windows/src/cli/brackwyn-cli.exe
 declare -A runs=(
   [objects-off]="--set chkCreateObjects=0"
   [objects-on]="--set chkCreateObjects=1"
-  [normals-on]="--set chkCreateNormals=1"
+  [normals-textures-on]="--set chkCreateNormals=1 --set chkCreateTextures=1"
 )
-for name in objects-off objects-on normals-on; do
+for name in objects-off objects-on normals-textures-on; do
   read -ra settings <<<"${runs[$name]}"
   for system in linux windows; do
     world=$scratch/$system-$name

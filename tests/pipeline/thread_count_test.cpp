@@ -128,7 +128,7 @@ class SameBytesForEveryThreadCount : public ::testing::TestWithParam<World> {
     ThreadsSetting setting(threads);
     testing::TestRun run;
     for (const auto& entry : std::filesystem::directory_iterator(world_->path()))
-      std::filesystem::create_symlink(entry.path(), run.folder.path() / entry.path().filename());
+      testing::LinkFile(entry.path(), run.folder.path() / entry.path().filename());
     EditingFrontEnd frontEnd(run.window, world.edits);
     run.window.setFrontEnd(&frontEnd);
     if (world.objectIndex != nullptr) {
