@@ -198,6 +198,18 @@ std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t e
   return {};
 }
 
+// The folder lock. LockFileEx locks belong to the handle: two opens in one
+// process exclude each other, as two processes do, and the system drops the
+// lock when the handle closes or the process ends.
+std::error_code TryLockExclusive(NativeFile file, bool& taken) {
+  OVERLAPPED whole{};
+  taken = ::LockFileEx(Handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                       MAXDWORD, MAXDWORD, &whole) != 0;
+  if (!taken && ::GetLastError() != ERROR_LOCK_VIOLATION)
+    return LastError();
+  return {};
+}
+
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Write-through: the rename reaches the disk before the call returns, as the
   // replaced file's contents already have.
