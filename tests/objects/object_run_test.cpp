@@ -29,7 +29,7 @@ constexpr testing::Box kBox{1000, 2000, 1180, 2130};  // crosses cell edges both
 constexpr double kDivisor = 64;
 
 const std::vector<testing::KindLine> kKinds = {
-    {"tree_pine", 20, 3, 9}, {"rock", 0, 4, 4}, {"grass", 100, 0, 0}, {"boulder", 150, 9, 2}};
+    {"tree_pine", 20, 3, 9}, {"rock", 0, 4, 4}, {"grass", 99, 0, 0}, {"boulder", 75, 9, 2}};
 
 int Density(int kind, int x, int y) {
   switch (kind) {
