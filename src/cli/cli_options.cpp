@@ -30,11 +30,14 @@ While it runs, the progress shows on one line on a terminal, or as plain lines
 (at most one a second) otherwise. At the end it prints the completion message,
 the stage times, a summary of the vertex height clipping report (the whole
 report is written to clipping-report.txt in the working folder) and the
-objects placed. Ctrl-C or SIGTERM abandons the run: the previous plugin is
-left as it was and the work files are deleted.
+objects placed. Ctrl-C, SIGTERM or SIGHUP abandons the run: the previous
+plugin is left as it was and the work files are deleted; a second Ctrl-C ends
+at once, deleting the work files first. Once the new plugin is in place the run
+counts as finished. One run at a time per working folder: a run holds a lock
+on Brackwyn.lock there, and a second run refuses at once.
 
 Exit status: 0 success, 1 the run, --load or --save failed, 2 usage error,
-130 interrupted (SIGINT), 143 terminated (SIGTERM).)";
+129 hung up (SIGHUP), 130 interrupted (SIGINT), 143 terminated (SIGTERM).)";
 
 constexpr std::size_t kHelpWidth = 80;
 constexpr std::size_t kOptionColumn = 22;

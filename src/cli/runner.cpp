@@ -4,6 +4,7 @@
 #include "cli/run_summary.hpp"
 #include "cli/runner_front_end.hpp"
 #include "cli/setting_list.hpp"
+#include "core/folder_lock.hpp"
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
 #include "model/control_names.hpp"
@@ -67,13 +68,19 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
   return reportWritten ? kSuccess : kRunFailed;
 }
 
+// The folder's lock is held from before the first stage until the work files
+// are gone, so that no other run can share or delete them meanwhile.
 int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
-        const Console& console) {
+        const Console& console, bool& finished) {
+  FolderLock lock(run.state.workingDirectory);
+  DeleteWorkFilesOnForcedStop(run.state.workingDirectory, run.window.text(control::txtESP));
   RunResult result = RunPipeline(run);
   progress.finish();
   DeleteWorkFiles(run.state.workingDirectory);
   switch (result.outcome) {
     case RunOutcome::Finished:
+      // The new plugin is in place: a signal from now on changes nothing.
+      finished = true;
       return ReportFinishedRun(result, run, options, console);
     case RunOutcome::Failed:
       console.err << kCommandName << ": " << result.message << "\n";
@@ -102,6 +109,7 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
   window.setFrontEnd(&frontEnd);
 
   int status = kSuccess;
+  bool finished = false;
   try {
     if (options.load)
       LoadInto(window, state, console);
@@ -117,14 +125,21 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
     status = kRunFailed;
   }
   if (status == kSuccess && options.runs()) {
-    if (ReceivedSignal() == 0)
-      status = Run(run, progress, options, console);
-    else
-      console.err << kCommandName << ": interrupted before the run started.\n";
+    try {
+      if (ReceivedSignal() == 0)
+        status = Run(run, progress, options, console, finished);
+      else
+        console.err << kCommandName << ": interrupted before the run started.\n";
+    } catch (const RunError& error) {  // the folder is in use
+      console.err << kCommandName << ": " << error.what() << "\n";
+      status = kRunFailed;
+    }
   }
   console.out << std::flush;
   window.setFrontEnd(nullptr);
-  return ReceivedSignal() != 0 ? InterruptedExitStatus(ReceivedSignal()) : status;
+  if (finished || ReceivedSignal() == 0)
+    return status;
+  return InterruptedExitStatus(ReceivedSignal());
 }
 
 }  // namespace brackwyn::cli

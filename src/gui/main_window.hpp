@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+#include "core/folder_lock.hpp"
 #include "gui/control_widgets.hpp"
 #include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
@@ -74,6 +75,7 @@ class MainWindow : public QWidget, public FrontEnd {
   void flushPending();
   void present(MessageKind kind, std::string_view title, std::string_view text);
   std::filesystem::path parameterFile() const;
+  void deleteOwnWorkFiles();
 
   WindowModel model_;
   ProgressReporter progress_{model_};
@@ -93,6 +95,9 @@ class MainWindow : public QWidget, public FrontEnd {
   std::vector<std::size_t> pendingList_;
 
   EventPacer pacer_;
+  // Held from the start of a run until the window closes: the work files are
+  // this window's until then.
+  std::optional<FolderLock> folderLock_;
   bool running_ = false;
   bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
   bool editingFromWidget_ = false;
