@@ -113,6 +113,7 @@ void CreateESP(RunContext& run) {
   ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Never);
 
   int createObjects = CreateObjectsState(run);
+  run.state.placedObjects.clear();
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
   RecordWriter out;  // reused for every cell, so its buffer is allocated once
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
