@@ -8,9 +8,10 @@
 
 namespace brackwyn {
 
-// Neither side of a picture may exceed this many pixels: foreign plugins can
-// place cells anywhere, and a corrupt one anywhere at all.
-inline constexpr long long kMaxPictureSide = 8192;
+// Neither side of a picture may exceed this many pixels (the whole world at
+// full resolution is 3328): foreign plugins can place cells anywhere, and a
+// corrupt one anywhere at all.
+inline constexpr long long kMaxPictureSide = 4096;
 
 // Throws RunError when no cell has heights or when the picture would be
 // larger than kMaxPictureSide at `scale`, suggesting a scale that fits.
