@@ -11,8 +11,9 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "app/file_io.hpp"
-#include "app/work_files.hpp"
+#include "core/replacing_file.hpp"
+#include "core/whole_file.hpp"
+#include "pipeline/work_files.hpp"
 
 namespace brackwyn::bench {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pipeline.hpp"
+#include "pipeline/pipeline.hpp"
 
 namespace brackwyn::bench {
 

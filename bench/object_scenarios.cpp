@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "app/pipeline.hpp"
-#include "app/work_files.hpp"
 #include "bench_support.hpp"
-#include "gray_bitmap.hpp"
+#include "gray_bitmap_writer.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_files.hpp"
+#include "pipeline/pipeline.hpp"
+#include "pipeline/work_files.hpp"
 
 namespace {
 

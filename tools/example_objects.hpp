@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "gray_bitmap.hpp"
+#include "gray_bitmap_writer.hpp"
 
 namespace brackwyn::tools {
 
@@ -89,13 +89,13 @@ inline void WriteExampleObjects(const std::filesystem::path& folder,
   }
   std::ofstream(folder / "objects.csv", std::ios::binary) << index;
 
-  std::vector<ExampleGround> grounds(std::size_t{kGrayBitmapSide} * kGrayBitmapSide);
-  for (int y = 0; y < kGrayBitmapSide; ++y)
-    for (int x = 0; x < kGrayBitmapSide; ++x)
-      grounds[std::size_t{kGrayBitmapSide} * y + x] = ground(x, y);
+  std::vector<ExampleGround> grounds(std::size_t{kBitmapSide} * kBitmapSide);
+  for (int y = 0; y < kBitmapSide; ++y)
+    for (int x = 0; x < kBitmapSide; ++x)
+      grounds[std::size_t{kBitmapSide} * y + x] = ground(x, y);
   for (const ExampleKind& kind : kinds) {
     WriteGrayBitmap(folder / kind.bitmap, [&](int x, int y) {
-      return kind.density(grounds[std::size_t{kGrayBitmapSide} * y + x]);
+      return kind.density(grounds[std::size_t{kBitmapSide} * y + x]);
     });
   }
 }

@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libbenchmark-dev  # tests and benchmarks
   libcli11-dev                   # the runner's option parsing
   qt6-base-dev                   # the desktop window (optional: the rest builds without it)
+  libpng-dev                     # preview pictures
+  clang-14 libfuzzer-14-dev      # the fuzz targets (tools/run-fuzz.sh)
   openmw-cs                      # esmtool, an independent reader used to check written plugins
 )
 

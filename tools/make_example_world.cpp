@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "example_objects.hpp"
-#include "gray_bitmap.hpp"
+#include "gray_bitmap_writer.hpp"
 
 namespace {
 
-using brackwyn::tools::kGrayBitmapSide;
+using brackwyn::kBitmapSide;
 
 std::uint32_t Hash(std::int32_t x, std::int32_t y, std::uint32_t salt) {
   std::uint64_t h = static_cast<std::uint32_t>(x) * 0x9E3779B1ull ^
@@ -60,13 +60,13 @@ double Clamp01(double v) {
 // How far inside the island a pixel lies: 0 on the shore line, positive
 // inland, negative at sea, in units of the island's radius.
 std::vector<double> Inland() {
-  std::vector<double> inland(std::size_t{kGrayBitmapSide} * kGrayBitmapSide);
-  const double centre = kGrayBitmapSide / 2.0;
-  for (int y = 0; y < kGrayBitmapSide; ++y) {
-    for (int x = 0; x < kGrayBitmapSide; ++x) {
+  std::vector<double> inland(std::size_t{kBitmapSide} * kBitmapSide);
+  const double centre = kBitmapSide / 2.0;
+  for (int y = 0; y < kBitmapSide; ++y) {
+    for (int x = 0; x < kBitmapSide; ++x) {
       double dx = x - centre, dy = (y - centre) * 1.15;
       double radius = 1150 + 420 * (Fractal(x, y, 700, 11) - 0.5);
-      inland[std::size_t{kGrayBitmapSide} * y + x] = 1 - std::sqrt(dx * dx + dy * dy) / radius;
+      inland[std::size_t{kBitmapSide} * y + x] = 1 - std::sqrt(dx * dx + dy * dy) / radius;
     }
   }
   return inland;
@@ -105,21 +105,21 @@ int main(int argc, char** argv) {
   try {
     std::filesystem::create_directories(folder);
     std::vector<double> inland = Inland();
-    auto at = [&](int x, int y) { return inland[std::size_t{kGrayBitmapSide} * y + x]; };
+    auto at = [&](int x, int y) { return inland[std::size_t{kBitmapSide} * y + x]; };
     using brackwyn::tools::WriteGrayBitmap;
     WriteGrayBitmap(folder / "coast.bmp", [&](int x, int y) { return Coast(at(x, y)); });
     WriteGrayBitmap(folder / "interior.bmp",
                     [&](int x, int y) { return Interior(at(x, y), x, y); });
     std::vector<std::uint8_t> mountain(inland.size());
-    for (int y = 0; y < kGrayBitmapSide; ++y)
-      for (int x = 0; x < kGrayBitmapSide; ++x)
-        mountain[std::size_t{kGrayBitmapSide} * y + x] =
+    for (int y = 0; y < kBitmapSide; ++y)
+      for (int x = 0; x < kBitmapSide; ++x)
+        mountain[std::size_t{kBitmapSide} * y + x] =
             static_cast<std::uint8_t>(Mountain(at(x, y), x, y));
     WriteGrayBitmap(folder / "mountain.bmp",
-                    [&](int x, int y) { return mountain[std::size_t{kGrayBitmapSide} * y + x]; });
+                    [&](int x, int y) { return mountain[std::size_t{kBitmapSide} * y + x]; });
     brackwyn::tools::WriteExampleObjects(folder, [&](int x, int y) {
       return brackwyn::tools::ExampleGround{at(x, y),
-                                            mountain[std::size_t{kGrayBitmapSide} * y + x] / 255.0,
+                                            mountain[std::size_t{kBitmapSide} * y + x] / 255.0,
                                             Fractal(x, y, 380, 101), Fractal(x, y, 60, 131)};
     });
   } catch (const std::exception& error) {

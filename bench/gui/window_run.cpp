@@ -17,9 +17,9 @@
 
 #include <QApplication>
 
-#include "app/pipeline.hpp"
-#include "app/work_files.hpp"
 #include "gui/main_window.hpp"
+#include "pipeline/pipeline.hpp"
+#include "pipeline/work_files.hpp"
 
 namespace {
 

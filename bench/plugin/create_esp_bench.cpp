@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_io.hpp"
-#include "app/run_state.hpp"
+#include "core/replacing_file.hpp"
+#include "model/run_state.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/create_esp.hpp"
 #include "plugin/land_record.hpp"

@@ -2,12 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <array>
+#include <string>
+#include <vector>
 
-#include "app/control_table.hpp"
-#include "app/units.hpp"
 #include "cli/nearest_name.hpp"
 #include "cli/usage_error.hpp"
+#include "core/units.hpp"
+#include "model/control_table.hpp"
 
 namespace brackwyn::cli {
 namespace {
@@ -29,8 +30,9 @@ While it runs, the progress shows on one line on a terminal, or as plain lines
 (at most one a second) otherwise. At the end it prints the completion message,
 the stage times, a summary of the vertex height clipping report (the whole
 report is written to clipping-report.txt in the working folder) and the
-objects placed, and with --preview writes the preview picture. Ctrl-C or SIGTERM abandons the run: the previous plugin is
-left as it was and the work files are deleted.
+objects placed, and with --preview it writes the preview picture. Ctrl-C or
+SIGTERM abandons the run: the previous plugin is left as it was and the work
+files are deleted.
 
   brackwyn-cli inspect PLUGIN.esp [--image FILE.png]
 reads any Morrowind plugin instead of running: it prints the header, the
@@ -39,11 +41,6 @@ warnings, and with --image draws the plugin's land as --preview does.
 
 Exit status: 0 success, 1 the run, --load, --save, the preview or inspect
 failed, 2 usage error, 130 interrupted (SIGINT), 143 terminated (SIGTERM).)";
-
-constexpr std::array<std::string_view, 15> kOptionSpellings = {
-    "-C",      "--directory", "--load",    "--set",     "--save",
-    "--list",  "--no-run",    "--timings", "--preview", "--preview-scale",
-    "--image", "inspect",     "-h",        "--help",    "--version"};
 
 constexpr std::size_t kHelpWidth = 80;
 constexpr std::size_t kOptionColumn = 22;
@@ -135,6 +132,23 @@ void DefineOptions(CLI::App& app, CliOptions& options, std::vector<std::string>&
   app.get_formatter()->column_width(kOptionColumn);
 }
 
+// Every spelling of every option, as CLI11 knows them: "-C", "--directory", ...
+std::vector<std::string> OptionSpellings() {
+  CLI::App app;
+  CliOptions options;
+  std::vector<std::string> assignments;
+  std::string directory;
+  DefineOptions(app, options, assignments, directory);
+  std::vector<std::string> spellings;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_snames())
+      spellings.push_back("-" + name);
+    for (const std::string& name : option->get_lnames())
+      spellings.push_back("--" + name);
+  }
+  return spellings;
+}
+
 std::filesystem::path CheckDirectory(const std::string& directory) {
   std::error_code error;
   if (!std::filesystem::is_directory(directory, error)) {
@@ -156,7 +170,9 @@ std::string SuggestForUnknownArgument(std::string_view argument) {
       settings.push_back(control.name);
   }
   NearestName setting = FindNearestName(name, settings);
-  NearestName option = FindNearestName(word, kOptionSpellings);
+  static const std::vector<std::string> spellings = OptionSpellings();
+  std::vector<std::string_view> options(spellings.begin(), spellings.end());
+  NearestName option = FindNearestName(word, options);
   bool looksLikeAssignment = !word.starts_with('-') && word.size() < argument.size();
   if (looksLikeAssignment || setting.distance < option.distance) {
     return "did you mean \"--set " + std::string(setting.name) + "=" +

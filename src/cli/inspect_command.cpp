@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 #include "preview/land_view.hpp"
 #include "preview/plugin_picture.hpp"
 #include "preview/png_file.hpp"

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/progress_reporter.hpp"
-#include "objects/object_palette.hpp"
+#include "model/object_palette.hpp"
+#include "model/progress_reporter.hpp"
 
 namespace brackwyn::cli {
 

@@ -1,15 +1,16 @@
 #include "cli/runner.hpp"
 
-#include "app/file_io.hpp"
-#include "app/parameter_file.hpp"
-#include "app/pipeline.hpp"
-#include "app/run_error.hpp"
-#include "app/work_files.hpp"
 #include "cli/inspect_command.hpp"
 #include "cli/interrupt_signals.hpp"
 #include "cli/run_summary.hpp"
 #include "cli/runner_front_end.hpp"
 #include "cli/setting_list.hpp"
+#include "core/replacing_file.hpp"
+#include "core/run_error.hpp"
+#include "model/control_names.hpp"
+#include "model/parameter_file.hpp"
+#include "pipeline/pipeline.hpp"
+#include "pipeline/work_files.hpp"
 #include "preview/png_file.hpp"
 #include "preview/run_preview.hpp"
 
@@ -42,7 +43,7 @@ bool WriteClippingReport(const WindowModel& window, const RunState& state, const
   try {
     ReplacingFile file(state.resolve(kClippingReportFileName), "clipping report",
                        ReplacingFile::Sync::Never);
-    const std::string& log = window.text("txtLog");
+    const std::string& log = window.text(control::txtLog);
     file.append(log.data(), log.size());
     file.commit();
     return true;
@@ -74,8 +75,10 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
   std::ostream& out = console.out;
   bool reportWritten = WriteClippingReport(run.window, run.state, console);
   out << result.message << "\n\n";
-  out << "Procedure execution times:\n" << StageTimeLogText(run.window.text("txtTimes")) << "\n";
-  out << ClippingSummary(run.window.text("txtLog"), Shown(run.state, kClippingReportFileName));
+  out << "Procedure execution times:\n"
+      << StageTimeLogText(run.window.text(control::txtTimes)) << "\n";
+  out << ClippingSummary(run.window.text(control::txtLog),
+                         Shown(run.state, kClippingReportFileName));
   if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
       !objects.empty())
     out << "\n" << objects;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/front_end.hpp"
-#include "app/window_model.hpp"
 #include "cli/terminal_progress.hpp"
+#include "model/front_end.hpp"
+#include "model/window_model.hpp"
 
 namespace brackwyn::cli {
 

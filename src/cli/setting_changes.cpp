@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/control_table.hpp"
 #include "cli/nearest_name.hpp"
 #include "cli/usage_error.hpp"
+#include "model/control_table.hpp"
 
 namespace brackwyn::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/window_model.hpp"
+#include "model/window_model.hpp"
 
 namespace brackwyn::cli {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/control_table.hpp"
+#include "model/control_table.hpp"
 
 namespace brackwyn::cli {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "app/window_model.hpp"
+#include "model/window_model.hpp"
 
 namespace brackwyn::cli {
 

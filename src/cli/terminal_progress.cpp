@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 
 namespace brackwyn::cli {
 namespace {

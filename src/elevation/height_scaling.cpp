@@ -1,6 +1,6 @@
 #include "elevation/height_scaling.hpp"
 
-#include "app/number_text.hpp"
+#include "core/number_text.hpp"
 
 namespace brackwyn {
 

@@ -1,17 +1,21 @@
 #include "elevation/load_elevation.hpp"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
-#include "elevation/height_bitmap.hpp"
+#include "core/gray_bitmap.hpp"
 
 namespace brackwyn {
 namespace {
 
 void LoadLayer(RunContext& run, const std::string& fileName, std::string_view role,
                HeightLayer& layer) {
-  HeightBitmapFile file(run.state.resolve(fileName), role);
+  GrayBitmapReader bitmap(run.state.resolve(fileName), std::string(role));
+  std::array<std::uint8_t, kBitmapSide> samples;
   for (int y = 0; y < kBitmapSide; ++y) {
-    file.sampleRow(y, layer.row(y));
+    bitmap.sampleRow(y, samples.data());
+    std::copy(samples.begin(), samples.end(), layer.row(y));
     run.progress.YieldToUI();
   }
 }

@@ -6,9 +6,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/control_table.hpp"
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "elevation/height_scaling.hpp"
+#include "model/control_names.hpp"
+#include "model/control_table.hpp"
 
 namespace brackwyn {
 namespace {
@@ -105,8 +106,9 @@ void ScaleLayer(RunContext& run, HeightLayer& layer, float gridScale, std::strin
                  std::to_string(interior[x]) + ", mountain " + std::to_string(mountain[x]) +
                  "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
                  "ranges " +
-                 DescribeSetting("txtScaleInterior") + " and " +
-                 DescribeSetting("txtScaleMountain") + " must make " + advice + " world units.");
+                 DescribeSetting(control::txtScaleInterior) + " and " +
+                 DescribeSetting(control::txtScaleMountain) + " must make " + advice +
+                 " world units.");
 }
 
 void MergeLayers(RunContext& run) {
@@ -152,9 +154,9 @@ void ProcessElevation(RunContext& run) {
   run.progress.ShowProgress(" - Scaling coast heights");
   MapLayer(run, layers.coast, CoastTable());
   run.progress.ShowProgress(" - Scaling interior heights");
-  ScaleLayer(run, layers.interior, parameters.interiorScale, "txtScaleInterior");
+  ScaleLayer(run, layers.interior, parameters.interiorScale, control::txtScaleInterior);
   run.progress.ShowProgress(" - Scaling mountain heights");
-  ScaleLayer(run, layers.mountain, parameters.mountainScale, "txtScaleMountain");
+  ScaleLayer(run, layers.mountain, parameters.mountainScale, control::txtScaleMountain);
   run.progress.ShowProgress(" - Merging heights");
   MergeLayers(run);
   SetBorder(run.state.heightGrid);

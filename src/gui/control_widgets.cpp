@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/control_table.hpp"
+#include "model/control_table.hpp"
 
 namespace brackwyn::gui {
 namespace {

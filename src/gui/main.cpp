@@ -12,7 +12,7 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 #include "gui/main_window.hpp"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/parameter_file.hpp"
-#include "app/run_error.hpp"
-#include "app/units.hpp"
-#include "app/work_files.hpp"
+#include "core/run_error.hpp"
+#include "core/units.hpp"
+#include "model/parameter_file.hpp"
+#include "pipeline/work_files.hpp"
 
 namespace brackwyn::gui {
 namespace {

@@ -13,16 +13,16 @@
 
 #include <QWidget>
 
-#include "app/front_end.hpp"
-#include "app/pipeline.hpp"
-#include "app/progress_reporter.hpp"
-#include "app/run_state.hpp"
-#include "app/window_model.hpp"
 #include "gui/control_widgets.hpp"
 #include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
 #include "gui/preview_pane.hpp"
+#include "model/front_end.hpp"
+#include "model/progress_reporter.hpp"
+#include "model/run_state.hpp"
+#include "model/window_model.hpp"
+#include "pipeline/pipeline.hpp"
 
 namespace brackwyn::gui {
 

@@ -7,7 +7,7 @@
 #include <QGroupBox>
 #include <QImage>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 #include "preview/rgb_image.hpp"
 
 class QLabel;

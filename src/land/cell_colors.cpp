@@ -4,8 +4,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/number_text.hpp"
+#include "core/number_text.hpp"
 #include "land/cell_heights.hpp"
+#include "model/control_names.hpp"
 
 namespace brackwyn {
 namespace {
@@ -55,7 +56,7 @@ VertexColor ColorOfHeight(const VertexColorPalette& palette, int height) {
 void CreateVCLR(RunContext& run) {
   run.progress.StartStage();
   CellColors& colors = run.state.cellColors;
-  if (run.window.state("chkCreateVCLR") == 0) {
+  if (run.window.state(control::chkCreateVCLR) == 0) {
     colors.bytes.assign(kCellCount * kCellColorBytes, 255);
     return;
   }

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 

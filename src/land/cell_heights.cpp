@@ -1,4 +1,5 @@
 #include "land/cell_heights.hpp"
+#include "model/control_names.hpp"
 
 #include <algorithm>
 #include <array>
@@ -47,7 +48,7 @@ void ReportClippedSteps(RunContext& run, const CellSteps& steps, int x0, int y0)
     int x = x0 + v % kVerticesPerCellSide;
     int y = y0 + v / kVerticesPerCellSide;
     run.state.clippedVertices.push_back({x, y});
-    run.window.appendText("txtLog",
+    run.window.appendText(control::txtLog,
                           "x: " + std::to_string(x) + " y: " + std::to_string(y) + "\r\n");
     run.progress.YieldToUI();
   }

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 

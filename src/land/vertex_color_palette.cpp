@@ -4,22 +4,22 @@
 #include <string>
 #include <utility>
 
-#include "app/control_table.hpp"
-#include "app/number_text.hpp"
-#include "app/run_error.hpp"
+#include "core/number_text.hpp"
+#include "core/run_error.hpp"
+#include "model/control_names.hpp"
+#include "model/control_table.hpp"
+#include "model/setting_number.hpp"
 
 namespace brackwyn {
 namespace {
 
 constexpr int kPaletteBottomHeight = kPaletteTopHeight - (kPaletteRows - 1);  // -256
-constexpr std::array<const char*, 3> kComponentSuffixes = {"R", "G", "B"};
-
-std::string HeightBox(int band) {
-  return "txtVCLR" + std::to_string(band + 1) + "Height";
+std::string_view HeightBox(int band) {
+  return control::txtVCLRHeight[band];
 }
 
-std::string ColorBox(int band, int component) {
-  return "txtVCLR" + std::to_string(band + 1) + kComponentSuffixes[component];
+std::string_view ColorBox(int band, int component) {
+  return control::txtVCLRColor[band][component];
 }
 
 std::string FormatNumber(double value) {

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 
 namespace brackwyn {
 

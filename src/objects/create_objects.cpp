@@ -1,5 +1,6 @@
 #include "objects/create_objects.hpp"
 
+#include "model/control_names.hpp"
 #include "objects/object_density.hpp"
 #include "objects/object_index.hpp"
 #include "objects/place_objects.hpp"
@@ -8,7 +9,7 @@
 namespace brackwyn {
 
 void CreateObjects(RunContext& run) {
-  if (run.window.state("chkCreateObjects") == 0)
+  if (run.window.state(control::chkCreateObjects) == 0)
     return;
   RunState& state = run.state;
   state.objectPalette = ObjectPalette{};

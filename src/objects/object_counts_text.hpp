@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "objects/object_palette.hpp"
+#include "model/object_palette.hpp"
 
 namespace brackwyn {
 

@@ -1,12 +1,11 @@
 #include "objects/object_density.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
-#include "app/file_io.hpp"
-#include "app/run_error.hpp"
-#include "objects/object_counts_text.hpp"
+#include "core/gray_bitmap.hpp"
 
 namespace brackwyn {
 
@@ -23,15 +22,14 @@ void ObjectDensity::release() {
   highest_ = std::vector<std::uint8_t>();
 }
 
-void ObjectDensity::sampleBitmap(int kind, std::span<const std::uint8_t> bitmapBytes) {
-  const std::uint8_t* sample = bitmapBytes.data() + kBitmapSampleOffset;
+void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
   const auto stride = static_cast<std::size_t>(kindCount_);
-  std::uint8_t* out = values_.data() + static_cast<std::size_t>(kind - 1);
-  std::size_t pixels = std::size_t{kBitmapSide} * kBitmapSide;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    std::uint8_t value = sample[3 * i];
-    out[i * stride] = value;
-    highest_[i] = std::max(highest_[i], value);
+  const std::size_t first = PixelIndex(0, y);
+  std::uint8_t* out = values_.data() + first * stride + static_cast<std::size_t>(kind - 1);
+  std::uint8_t* highest = highest_.data() + first;
+  for (std::size_t x = 0; x < kBitmapSide; ++x) {
+    out[x * stride] = row[x];
+    highest[x] = std::max(highest[x], row[x]);
   }
 }
 
@@ -54,15 +52,12 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
     const ObjectKind& entry = palette.kind(kind);
     std::string role =
         "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
-    auto path = run.state.resolve(entry.bitmapFile);
-    std::vector<std::uint8_t> bytes = ReadWholeFile(path, role);
-    if (bytes.size() < kBitmapMinimumBytes) {
-      throw RunError("Cannot use " + NameFile(role, path) + ": it is only " +
-                     FormatGroupedCount(static_cast<std::int64_t>(bytes.size())) +
-                     " bytes long, and a 3328 x 3328 24-bit bitmap needs at least " +
-                     FormatGroupedCount(kBitmapMinimumBytes) + " bytes.");
+    GrayBitmapReader bitmap(run.state.resolve(entry.bitmapFile), role);
+    std::array<std::uint8_t, kBitmapSide> samples;
+    for (int y = 0; y < kBitmapSide; ++y) {
+      bitmap.sampleRow(y, samples.data());
+      density.setRow(kind, y, samples.data());
     }
-    density.sampleBitmap(kind, bytes);
   }
 }
 

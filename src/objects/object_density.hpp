@@ -8,11 +8,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
-#include "app/run_state.hpp"
-#include "app/units.hpp"
+#include "core/units.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 
@@ -23,9 +22,9 @@ class ObjectDensity {
 
   int kindCount() const { return kindCount_; }
 
-  // Samples the middle byte of every pixel of a 24-bit bitmap's bytes into the
-  // grid of `kind` (1-based). The caller has checked the length.
-  void sampleBitmap(int kind, std::span<const std::uint8_t> bitmapBytes);
+  // Stores the samples of bitmap row y, row[0..3327], as the densities of
+  // `kind` (1-based).
+  void setRow(int kind, int y, const std::uint8_t* row);
 
   // Sets one density of a freshly allocated grid (densities only rise here).
   void set(int kind, int x, int y, std::uint8_t value) {
@@ -53,7 +52,7 @@ class ObjectDensity {
 
 // Loads the density bitmap of every kind of run.state.objectPalette, in kind
 // order, with the loading caption before each. Throws RunError naming the
-// kind and file when a bitmap is missing, unreadable or too short.
+// kind and file when a bitmap cannot be read.
 void LoadObjectDensities(RunContext& run, ObjectDensity& density);
 
 }  // namespace brackwyn

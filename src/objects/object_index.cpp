@@ -3,9 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/file_io.hpp"
-#include "app/number_text.hpp"
-#include "app/run_error.hpp"
+#include "core/number_text.hpp"
+#include "core/positioned_file.hpp"
+#include "core/run_error.hpp"
+#include "core/whole_file.hpp"
 
 namespace brackwyn {
 namespace {

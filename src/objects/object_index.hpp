@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "objects/object_palette.hpp"
+#include "model/object_palette.hpp"
 
 namespace brackwyn {
 

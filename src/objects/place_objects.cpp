@@ -11,8 +11,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/number_text.hpp"
-#include "app/run_error.hpp"
+#include "core/number_text.hpp"
+#include "core/run_error.hpp"
+#include "model/control_names.hpp"
+#include "model/setting_number.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_window.hpp"
 
@@ -93,7 +95,7 @@ std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t 
 }
 
 double ReadDivisor(const WindowModel& window) {
-  constexpr std::string_view kName = "txtObjectDivisor";
+  constexpr std::string_view kName = control::txtObjectDivisor;
   double divisor = SettingNumber(window, kName);
   if (!(divisor > 0) || !std::isfinite(divisor)) {
     throw RunError("Setting " + DescribeSetting(kName) + ": \"" + window.text(kName) +
@@ -226,8 +228,8 @@ void Placer::readDivisor() {
 }
 
 void Placer::readColumns() {
-  x1_ = ReadConfineValue(run_.window, "txtConfineObjectsX1");
-  x2_ = ReadConfineValue(run_.window, "txtConfineObjectsX2");
+  x1_ = ReadConfineValue(run_.window, control::txtConfineObjectsX1);
+  x2_ = ReadConfineValue(run_.window, control::txtConfineObjectsX2);
   columnsStale_ = false;
 }
 
@@ -241,8 +243,8 @@ void Placer::yield() {
 
 void Placer::placeAll() {
   readDivisor();
-  const int y1 = ReadConfineValue(run_.window, "txtConfineObjectsY1");
-  const int y2 = ReadConfineValue(run_.window, "txtConfineObjectsY2");
+  const int y1 = ReadConfineValue(run_.window, control::txtConfineObjectsY1);
+  const int y2 = ReadConfineValue(run_.window, control::txtConfineObjectsY2);
   for (int y = y1; y <= y2; ++y) {
     if (columnsStale_)
       readColumns();
@@ -256,7 +258,7 @@ void Placer::placeAll() {
       yield();
     }
     showRowProgress(y);
-    run_.window.setText("txtObjectsCount", ObjectCountsText(run_.state.objectCounts));
+    run_.window.setText(control::txtObjectsCount, ObjectCountsText(run_.state.objectCounts));
     yield();
   }
   base_.finish();
@@ -266,7 +268,7 @@ void Placer::placeAll() {
 }
 
 void Placer::showRowProgress(int y) {
-  constexpr std::string_view kName = "txtConfineObjectsY2";
+  constexpr std::string_view kName = control::txtConfineObjectsY2;
   double y2 = SettingNumber(run_.window, kName);
   double percent = y2 == 0 ? 100 : std::trunc(y / y2 * 100);
   char number[64];

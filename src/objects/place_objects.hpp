@@ -3,7 +3,7 @@
 // it when its base and top squares are free.
 #pragma once
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 #include "objects/object_density.hpp"
 #include "objects/placement_files.hpp"
 

@@ -1,16 +1,10 @@
 #include "objects/placement_files.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "objects/work_file_names.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-
-#include "app/file_io.hpp"
-#include "app/run_error.hpp"
 
 namespace brackwyn {
 namespace {
@@ -35,58 +29,18 @@ std::string ResetCaption(int step) {
 }  // namespace
 
 PlacementFile::PlacementFile(std::filesystem::path path, std::string role)
-    : path_(std::move(path)), role_(std::move(role)) {
-  fd_.reset(::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (!fd_.valid())
-    fail("open or create", errno);
-  struct stat info {};
-  if (::fstat(fd_.get(), &info) != 0)
-    fail("open", errno);
-  if (!S_ISREG(info.st_mode))
-    fail("use", EINVAL);
-}
-
-void PlacementFile::fail(std::string_view what, int error) const {
-  std::string reason = error == EINVAL && what == "use" ? "it is not a regular file"
-                                                        : std::string(std::strerror(error));
-  throw RunError("Cannot " + std::string(what) + " " + NameFile(role_, path_) + ": " + reason +
-                 ".");
+    : file_(std::move(path), std::move(role), platform::OpenMode::ReadWriteCreate,
+            "open or create") {
+  if (!file_.isRegularFile())
+    file_.fail("use", "it is not a regular file");
 }
 
 void PlacementFile::beginReset() {
-  struct stat info {};
-  if (::fstat(fd_.get(), &info) != 0)
-    fail("open", errno);
-  auto oldSize = static_cast<std::uint64_t>(info.st_size);
-  std::uint64_t oldEnd = std::min<std::uint64_t>(oldSize, kPlacementFileBytes);
-  oldData_.clear();
+  std::uint64_t oldSize = file_.size();
   // Only allocated ranges can hold nonzero bytes; holes already read as zero.
-  std::uint64_t at = 0;
-  while (at < oldEnd) {
-    off_t data = ::lseek(fd_.get(), static_cast<off_t>(at), SEEK_DATA);
-    if (data < 0 && errno == ENXIO)
-      break;
-    if (data < 0) {  // no hole detection here: treat everything as data
-      oldData_.assign(1, {at, oldEnd});
-      break;
-    }
-    off_t hole = ::lseek(fd_.get(), data, SEEK_HOLE);
-    std::uint64_t end = hole < 0 ? oldEnd : static_cast<std::uint64_t>(hole);
-    auto begin = static_cast<std::uint64_t>(data);
-    if (begin >= oldEnd)
-      break;
-    end = std::min(end, oldEnd);
-    oldData_.emplace_back(begin, end);
-    at = end;
-  }
-  if (oldSize < kPlacementFileBytes) {
-    int result;
-    do {
-      result = ::ftruncate(fd_.get(), static_cast<off_t>(kPlacementFileBytes));
-    } while (result != 0 && errno == EINTR);
-    if (result != 0)
-      fail("enlarge", errno);
-  }
+  oldData_ = file_.dataRanges(0, std::min<std::uint64_t>(oldSize, kPlacementFileBytes));
+  if (oldSize < kPlacementFileBytes)
+    file_.setSize(kPlacementFileBytes, "enlarge");
 }
 
 void PlacementFile::zeroRange(std::uint64_t begin, std::uint64_t end) {
@@ -103,40 +57,19 @@ void PlacementFile::zeroRange(std::uint64_t begin, std::uint64_t end) {
 }
 
 void PlacementFile::write(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
-  while (size > 0) {
-    ssize_t n = ::pwrite(fd_.get(), data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      fail("write", n == 0 ? ENOSPC : errno);
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
+  file_.writeFully(data, size, offset);
 }
 
 void PlacementFile::read(std::uint8_t* data, std::size_t size, std::uint64_t offset) const {
-  while (size > 0) {
-    ssize_t n = ::pread(fd_.get(), data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      fail("read", errno);
-    if (n == 0) {
-      std::memset(data, 0, size);
-      return;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
+  std::size_t done = file_.readUpTo(data, size, offset);
+  std::memset(data + done, 0, size - done);
 }
 
 PlacementFiles ResetPlacementFiles(RunContext& run) {
   auto open = [&](std::string_view name) {
     return PlacementFile(run.state.resolve(name), "placement work file");
   };
-  PlacementFiles files{open("Base.dat"), open("Top.dat"), open("Objects.dat")};
+  PlacementFiles files{open(kBaseFileName), open(kTopFileName), open(kObjectsFileName)};
   PlacementFile* all[] = {&files.base, &files.top, &files.objects};
   for (PlacementFile* file : all)
     file->beginReset();

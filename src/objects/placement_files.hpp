@@ -22,9 +22,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/file_descriptor.hpp"
-#include "app/run_state.hpp"
-#include "app/units.hpp"
+#include "core/positioned_file.hpp"
+#include "core/units.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 
@@ -57,15 +57,11 @@ class PlacementFile {
   // Reads `size` bytes; bytes past the end of the file read as zero.
   void read(std::uint8_t* data, std::size_t size, std::uint64_t offset) const;
 
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return file_.path(); }
 
  private:
-  [[noreturn]] void fail(std::string_view what, int error) const;
-
-  std::filesystem::path path_;
-  std::string role_;
-  FileDescriptor fd_;
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> oldData_;  // [begin, end) ranges
+  PositionedFile file_;
+  std::vector<PositionedFile::Range> oldData_;
 };
 
 struct PlacementFiles {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 #include "plugin/record_writer.hpp"
 
 namespace brackwyn {

@@ -29,8 +29,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/file_io.hpp"
-#include "app/run_error.hpp"
+#include "core/positioned_file.hpp"
+#include "core/replacing_file.hpp"
+#include "core/run_error.hpp"
+#include "core/whole_file.hpp"
+#include "model/control_names.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
@@ -45,7 +48,7 @@ constexpr char kMasterRole[] = "master file (txtESM)";
 
 // Objects off (0), on (1) or grayed (2): statics need 1, references any but 0.
 int CreateObjectsState(const RunContext& run) {
-  return run.window.state("chkCreateObjects");
+  return run.window.state(control::chkCreateObjects);
 }
 
 void RequireLandData(const RunState& state) {
@@ -80,7 +83,7 @@ std::string ProgressText(int cellIndex) {
 // the number of STAT records written.
 std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
                                    RecordWriter& out) {
-  WriteHeaderRecord(out, run.window.text("txtESM"), masterLength);
+  WriteHeaderRecord(out, run.window.text(control::txtESM), masterLength);
   if (createObjects != 1)
     return 0;
   return WriteStaticsBlock(run.state.objectPalette, out);

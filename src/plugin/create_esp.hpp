@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn {
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "land/land_data.hpp"
+#include "model/land_data.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/record_writer.hpp"
 

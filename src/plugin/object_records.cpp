@@ -20,36 +20,21 @@
 // time. FRMR.dat holds the references of the cell written last.
 #include "plugin/object_records.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <bit>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "app/file_descriptor.hpp"
-#include "app/file_io.hpp"
-#include "app/run_error.hpp"
-#include "app/units.hpp"
+#include "core/positioned_file.hpp"
+#include "core/units.hpp"
+#include "objects/placed_objects_reader.hpp"
+#include "objects/work_file_names.hpp"
 
 namespace brackwyn {
 namespace {
 
-constexpr std::size_t kRowBytes = kSubCellGridSide;
-constexpr std::size_t kCellBandBytes = kRowBytes * kSubCellsPerCellSide;
 constexpr double kRotationRange = 7.28318530717959;
-constexpr std::string_view kObjectsFile = "Objects.dat";
-constexpr std::string_view kReferencesFile = "FRMR.dat";
 constexpr std::string_view kWorkFileRole = "object work file";
-
-[[noreturn]] void FailFile(std::string_view what, const std::filesystem::path& path, int error) {
-  throw RunError("Cannot " + std::string(what) + " " + NameFile(kWorkFileRole, path) + ": " +
-                 std::strerror(error) + ".");
-}
 
 void WriteFloatSubRecord(RecordWriter& out, Tag tag, float value) {
   out.startSubRecord(tag);
@@ -106,123 +91,34 @@ int WriteStaticsBlock(const ObjectPalette& palette, RecordWriter& out) {
 struct CellReferenceWriter::Impl {
   explicit Impl(RunContext& run);
 
-  void loadBand(int row);
-  void readBand(off_t offset, off_t size);
-  // The cell's anchors in row order, bottom to top, left to right.
-  void findAnchors(int column);
-  void writeReferences(int column, int row, RecordWriter& out);
+  void writeReferences(int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
+                       RecordWriter& out);
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
   RunContext& run;
-  std::filesystem::path objectsPath;
-  std::filesystem::path referencesPath;
-  FileDescriptor objects;  // none when Objects.dat does not exist: no objects anywhere
-  FileDescriptor references;
+  PlacedObjectsReader placed;
+  PositionedFile references;
   std::size_t referencesFileSize = 0;
-  std::vector<std::uint8_t> band;  // sub-cell rows 512 * bandRow .. + 511
-  int bandRow = -1;
-  struct Anchor {
-    int k, j, kind;  // block column and row
-  };
-  std::vector<Anchor> anchors;
 };
 
 CellReferenceWriter::Impl::Impl(RunContext& run)
     : run(run),
-      objectsPath(run.state.resolve(kObjectsFile)),
-      referencesPath(run.state.resolve(kReferencesFile)),
-      band(kCellBandBytes, 0) {
-  objects.reset(::open(objectsPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (objects.get() < 0 && errno != ENOENT)
-    FailFile("read", objectsPath, errno);
-  references.reset(::open(referencesPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (references.get() < 0)
-    FailFile("create", referencesPath, errno);
+      placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount()),
+      references(run.state.resolve(kReferencesFileName), std::string(kWorkFileRole),
+                 platform::OpenMode::WriteCreateTruncate, "create") {
   if (run.state.heightGrid.empty())
     throw std::logic_error("object references need the height grid");
 }
 
-void CellReferenceWriter::Impl::loadBand(int row) {
-  bandRow = row;
-  std::memset(band.data(), 0, band.size());
-  if (objects.get() < 0)
-    return;
-  // Only allocated ranges are read: reading the holes of the sparse file would
-  // make the system fill hundreds of megabytes of cache with zeros.
-  const auto begin = static_cast<off_t>(static_cast<std::uint64_t>(row) * kCellBandBytes);
-  const auto end = begin + static_cast<off_t>(kCellBandBytes);
-  off_t at = begin;
-  while (at < end) {
-    off_t data = ::lseek(objects.get(), at, SEEK_DATA);
-    if (data < 0 && errno == ENXIO)
-      break;  // nothing but holes up to the end of the file
-    off_t hole = data < 0 ? end : ::lseek(objects.get(), data, SEEK_HOLE);
-    if (data < 0)
-      data = at;  // no hole detection here: read it all
-    if (data >= end)
-      break;
-    if (hole < 0 || hole > end)
-      hole = end;
-    readBand(data - begin, hole - data);
-    at = hole;
-  }
-}
-
-void CellReferenceWriter::Impl::readBand(off_t offset, off_t size) {
-  const off_t fileOffset = static_cast<off_t>(static_cast<std::uint64_t>(bandRow) * kCellBandBytes);
-  std::uint8_t* out = band.data() + offset;
-  while (size > 0) {
-    ssize_t n = ::pread(objects.get(), out, static_cast<std::size_t>(size), fileOffset + offset);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      FailFile("read", objectsPath, errno);
-    if (n == 0)
-      return;  // a short file holds no objects beyond its end
-    out += n;
-    offset += n;
-    size -= n;
-  }
-}
-
-void CellReferenceWriter::Impl::findAnchors(int column) {
-  const int kinds = run.state.objectPalette.kindCount();
-  anchors.clear();
-  for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::uint8_t* blockRow = band.data() + static_cast<std::size_t>(j) * kRowBytes +
-                                   static_cast<std::size_t>(column) * kSubCellsPerCellSide;
-    for (int k = 0; k < kSubCellsPerCellSide; k += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, blockRow + k, sizeof word);
-      if (word == 0)
-        continue;
-      // the top bit of every nonzero byte, so only anchors are visited
-      constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-      std::uint64_t nonzero = (((word & kLow7) + kLow7) | word) & ~kLow7;
-      for (; nonzero != 0; nonzero &= nonzero - 1) {
-        int b = std::countr_zero(nonzero) / 8;
-        int kind = blockRow[k + b];
-        if (kind > kinds) {
-          throw RunError(NameFile(kWorkFileRole, objectsPath) + " holds kind " +
-                         std::to_string(kind) + " at sub-cell (" +
-                         std::to_string(column * kSubCellsPerCellSide + k + b) + ", " +
-                         std::to_string(bandRow * kSubCellsPerCellSide + j) +
-                         "), but the object index lists " + std::to_string(kinds) +
-                         " kinds. Run again with object creation on.");
-        }
-        anchors.push_back({k + b, j, kind});
-      }
-    }
-  }
-}
-
-void CellReferenceWriter::Impl::writeReferences(int column, int row, RecordWriter& out) {
+void CellReferenceWriter::Impl::writeReferences(
+    int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
+    RecordWriter& out) {
   const ObjectPalette& palette = run.state.objectPalette;
   RandomStream& random = run.state.random;
   const int originX = (column - kCellGridOrigin) * kUnitsPerCell;
   const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
   std::int32_t number = 0;
-  for (const Anchor& anchor : anchors) {
+  for (const PlacedObjectsReader::Anchor& anchor : anchors) {
     const ObjectKind& entry = palette.kind(anchor.kind);
     run.state.placedObjects.push_back(
         {static_cast<std::uint16_t>(column * kSubCellsPerCellSide + anchor.k),
@@ -245,17 +141,9 @@ void CellReferenceWriter::Impl::writeReferences(int column, int row, RecordWrite
 }
 
 void CellReferenceWriter::Impl::keepInReferencesFile(const std::uint8_t* block, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pwrite(references.get(), block + done, size - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      FailFile("write", referencesPath, n == 0 ? ENOSPC : errno);
-    done += static_cast<std::size_t>(n);
-  }
-  if (referencesFileSize > size && ::ftruncate(references.get(), static_cast<off_t>(size)) != 0)
-    FailFile("write", referencesPath, errno);
+  references.writeFully(block, size, 0);
+  if (referencesFileSize > size)
+    references.setSize(size, "write");
   referencesFileSize = size;
 }
 
@@ -264,12 +152,10 @@ CellReferenceWriter::CellReferenceWriter(RunContext& run) : impl_(std::make_uniq
 CellReferenceWriter::~CellReferenceWriter() = default;
 
 void CellReferenceWriter::writeCell(int column, int row, RecordWriter& cellRecord) {
-  if (impl_->bandRow != row)
-    impl_->loadBand(row);
-  impl_->findAnchors(column);
-  cellRecord.writeInt32SubRecord("NAM0", static_cast<std::int32_t>(impl_->anchors.size()));
+  const auto& anchors = impl_->placed.anchorsOf(column, row);
+  cellRecord.writeInt32SubRecord("NAM0", static_cast<std::int32_t>(anchors.size()));
   std::size_t blockStart = cellRecord.size();
-  impl_->writeReferences(column, row, cellRecord);
+  impl_->writeReferences(column, row, anchors, cellRecord);
   impl_->keepInReferencesFile(cellRecord.bytes().data() + blockStart,
                               cellRecord.size() - blockStart);
 }

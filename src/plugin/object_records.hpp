@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 #include "plugin/record_writer.hpp"
 
 namespace brackwyn {

@@ -14,11 +14,12 @@
 #include "plugin/plugin_reader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
-#include "app/file_io.hpp"
-#include "app/units.hpp"
+#include "core/units.hpp"
+#include "core/whole_file.hpp"
 
 namespace brackwyn {
 namespace {
@@ -235,8 +236,8 @@ void Reader::readLand(const std::vector<SubRecord>& subs) {
     } else if (sub.tag == "VNML") {
       requireSize(sub, kNormalsBytes);
       land.hasNormals = true;
-      land.normalsAllZero =
-          std::all_of(sub.data.begin(), sub.data.end(), [](std::uint8_t b) { return b == 0; });
+      static constexpr std::array<std::uint8_t, kNormalsBytes> kZeros{};
+      land.normalsAllZero = std::memcmp(sub.data.data(), kZeros.data(), kNormalsBytes) == 0;
     } else if (sub.tag == "VHGT") {
       requireSize(sub, kHeightsBytes);
       land.baseHeight = F32(sub.data.data());

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 
 namespace brackwyn {
 

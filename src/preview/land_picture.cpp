@@ -5,9 +5,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/window_model.hpp"
 #include "land/cell_colors.hpp"
 #include "land/vertex_color_palette.hpp"
+#include "model/window_model.hpp"
 #include "preview/image_text.hpp"
 
 namespace brackwyn {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 #include "land/vertex_slope.hpp"
 #include "preview/rgb_image.hpp"
 

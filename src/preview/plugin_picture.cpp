@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "preview/land_picture.hpp"
 
 namespace brackwyn {

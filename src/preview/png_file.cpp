@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/file_io.hpp"
+#include "core/replacing_file.hpp"
 
 namespace brackwyn {
 namespace {

@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/number_text.hpp"
+#include "core/number_text.hpp"
+#include "model/control_names.hpp"
+#include "model/setting_number.hpp"
 #include "preview/bitmap_font.hpp"
 #include "preview/image_text.hpp"
 #include "preview/land_picture.hpp"
@@ -65,10 +67,10 @@ std::optional<int> ConfineValue(const WindowModel& window, std::string_view name
 }
 
 void DrawConfineBox(const WindowModel& window, const LandView& view, RgbImage& image) {
-  auto x1 = ConfineValue(window, "txtConfineObjectsX1");
-  auto y1 = ConfineValue(window, "txtConfineObjectsY1");
-  auto x2 = ConfineValue(window, "txtConfineObjectsX2");
-  auto y2 = ConfineValue(window, "txtConfineObjectsY2");
+  auto x1 = ConfineValue(window, control::txtConfineObjectsX1);
+  auto y1 = ConfineValue(window, control::txtConfineObjectsY1);
+  auto x2 = ConfineValue(window, control::txtConfineObjectsX2);
+  auto y2 = ConfineValue(window, control::txtConfineObjectsY2);
   if (!x1 || !y1 || !x2 || !y2 || *x1 > *x2 || *y1 > *y2)
     return;
   const int left = view.pixelX(*x1), right = view.pixelX(*x2);

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 #include "preview/land_view.hpp"
 #include "preview/rgb_image.hpp"
 

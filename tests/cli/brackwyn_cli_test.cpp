@@ -10,11 +10,11 @@
 #include <fstream>
 #include <thread>
 
-#include "app/control_table.hpp"
-#include "app/work_files.hpp"
 #include "cli_process.hpp"
+#include "model/control_table.hpp"
+#include "pipeline/work_files.hpp"
 #include "support/test_support.hpp"
-#include "tools/gray_bitmap.hpp"
+#include "tools/gray_bitmap_writer.hpp"
 
 namespace brackwyn {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/control_table.hpp"
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
+#include "model/control_table.hpp"
 #include "support/test_support.hpp"
-#include "tools/gray_bitmap.hpp"
+#include "tools/gray_bitmap_writer.hpp"
 
 namespace brackwyn {
 namespace {

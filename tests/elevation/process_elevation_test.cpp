@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "elevation/height_scaling.hpp"
 #include "support/test_support.hpp"
 

@@ -14,10 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/control_table.hpp"
-#include "app/parameter_file.hpp"
-#include "app/work_files.hpp"
 #include "gui_test_support.hpp"
+#include "model/control_table.hpp"
+#include "model/parameter_file.hpp"
+#include "pipeline/work_files.hpp"
 #include "support/test_support.hpp"
 
 namespace brackwyn::gui {

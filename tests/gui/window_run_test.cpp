@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/pipeline.hpp"
-#include "app/work_files.hpp"
 #include "gui/main_window.hpp"
 #include "gui_test_support.hpp"
+#include "pipeline/pipeline.hpp"
+#include "pipeline/work_files.hpp"
 #include "support/test_support.hpp"
 
 namespace brackwyn::gui {

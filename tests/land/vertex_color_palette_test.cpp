@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/control_table.hpp"
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "land/cell_colors.hpp"
+#include "model/control_table.hpp"
 #include "support/test_support.hpp"
 
 namespace brackwyn {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "object_world.hpp"
 #include "objects/object_counts_text.hpp"
 #include "support/test_support.hpp"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "object_world.hpp"
 #include "support/test_support.hpp"
 
@@ -61,7 +61,7 @@ TEST(LoadObjectDensities, NamesAMissingOrShortBitmapAndItsKind) {
   auto second = run.folder / testing::DensityFileName(2);
   std::filesystem::copy_file(first, second);
   std::filesystem::resize_file(second, kBitmapMinimumBytes - 1);
-  expectError("33,226,805");
+  expectError("33226805");
 }
 
 }  // namespace

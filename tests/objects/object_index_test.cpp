@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "support/test_support.hpp"
 
 namespace brackwyn {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/pipeline.hpp"
-#include "gray_bitmap.hpp"
+#include "gray_bitmap_writer.hpp"
 #include "object_world.hpp"
+#include "pipeline/pipeline.hpp"
 #include "plugin/plugin_bytes.hpp"
 #include "support/test_support.hpp"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.hpp"
-#include "gray_bitmap.hpp"
+#include "gray_bitmap_writer.hpp"
+#include "model/run_state.hpp"
 #include "objects/object_density.hpp"
 #include "objects/placement_files.hpp"
 

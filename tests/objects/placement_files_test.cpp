@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "object_world.hpp"
 #include "objects/place_objects.hpp"
 #include "support/test_support.hpp"

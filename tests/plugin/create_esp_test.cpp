@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_io.hpp"
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
+#include "core/whole_file.hpp"
 #include "plugin/land_record.hpp"
 #include "plugin_bytes.hpp"
 #include "support/test_support.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_error.hpp"
+#include "core/run_error.hpp"
 #include "plugin_bytes.hpp"
 #include "support/test_support.hpp"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/units.hpp"
+#include "core/units.hpp"
 #include "plugin/record_writer.hpp"
 
 namespace brackwyn::testing {

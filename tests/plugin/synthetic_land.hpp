@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/run_state.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn::testing {
 

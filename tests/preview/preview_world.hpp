@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_parameters.hpp"
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
 #include "land/vertex_color_palette.hpp"
+#include "pipeline/initialize_variables.hpp"
 #include "plugin/create_esp.hpp"
 #include "support/test_support.hpp"
 

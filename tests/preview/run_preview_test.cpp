@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "land/cell_colors.hpp"
+#include "model/control_names.hpp"
 #include "plugin/plugin_reader.hpp"
 #include "preview/image_text.hpp"
 #include "preview/land_picture.hpp"
@@ -35,7 +36,7 @@ TEST_P(PreviewSea, DeepSeaPixelHasTheDeepWaterColour) {
   RgbImage image = DrawRunPreview(world.state, world.window);
   ASSERT_EQ(image.width, 1664);
   ASSERT_EQ(image.height, 1664);
-  Rgb expected = world.window.state("chkCreateVCLR") != 0
+  Rgb expected = world.window.state(control::chkCreateVCLR) != 0
                      ? ColorOfHeight(world.state.palette, kBorderHeight)
                      : DefaultSeaColor(kBorderHeight);
   EXPECT_EQ(image.pixel(kDeepSeaX, kDeepSeaPixelY), expected);
@@ -53,7 +54,7 @@ TEST(Preview, ClippedVertexIsMarkedAndListedAsTheLogReportsIt) {
   std::string log;
   for (const ClippedVertex& v : world.state.clippedVertices)
     log += "x: " + std::to_string(v.x) + " y: " + std::to_string(v.y) + "\r\n";
-  EXPECT_EQ(log, world.window.text("txtLog"));
+  EXPECT_EQ(log, world.window.text(control::txtLog));
   RgbImage image = DrawRunPreview(world.state, world.window);
   EXPECT_EQ(image.pixel(kCliffX / 2, 1663 - kCliffY / 2), kClippedColor);
   // The mark is large enough to see: five pixels across.

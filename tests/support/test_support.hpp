@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/front_end.hpp"
-#include "app/run_state.hpp"
+#include "model/front_end.hpp"
+#include "model/run_state.hpp"
 
 namespace brackwyn::testing {
 

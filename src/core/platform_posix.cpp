@@ -1,0 +1,139 @@
+// The POSIX half of the platform interface.
+#include "core/platform.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace brackwyn::platform {
+namespace {
+
+std::error_code LastError() {
+  return {errno, std::system_category()};
+}
+
+int Fd(NativeFile file) {
+  return static_cast<int>(file);
+}
+
+int OpenFlags(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return O_RDONLY;
+    case OpenMode::ReadCreate:
+      return O_RDONLY | O_CREAT;
+    case OpenMode::ReadWriteCreate:
+      return O_RDWR | O_CREAT;
+    case OpenMode::WriteCreateTruncate:
+      return O_WRONLY | O_CREAT | O_TRUNC;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, NativeFile& file) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    return LastError();
+  file = fd;
+  return {};
+}
+
+void Close(NativeFile file) noexcept {
+  if (file != kNoFile)
+    ::close(Fd(file));
+}
+
+std::error_code CloseChecked(NativeFile file) {
+  return ::close(Fd(file)) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code IsRegularFile(NativeFile file, bool& regular) {
+  struct stat info {};
+  if (::fstat(Fd(file), &info) != 0)
+    return LastError();
+  regular = S_ISREG(info.st_mode);
+  return {};
+}
+
+std::error_code FileSize(NativeFile file, std::uint64_t& size) {
+  struct stat info {};
+  if (::fstat(Fd(file), &info) != 0)
+    return LastError();
+  size = static_cast<std::uint64_t>(info.st_size);
+  return {};
+}
+
+std::error_code SetFileSize(NativeFile file, std::uint64_t size) {
+  int result;
+  do {
+    result = ::ftruncate(Fd(file), static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  return result == 0 ? std::error_code() : LastError();
+}
+
+std::error_code SyncToDisk(NativeFile file) {
+  return ::fsync(Fd(file)) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code ReadAt(NativeFile file, void* data, std::size_t size, std::uint64_t offset,
+                       std::size_t& done) {
+  ssize_t n;
+  do {
+    n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0)
+    return LastError();
+  done = static_cast<std::size_t>(n);
+  return {};
+}
+
+std::error_code WriteAt(NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
+                        std::size_t& done) {
+  ssize_t n;
+  do {
+    n = ::pwrite(Fd(file), data, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0)
+    return LastError();
+  if (n == 0 && size > 0)
+    return {ENOSPC, std::system_category()};
+  done = static_cast<std::size_t>(n);
+  return {};
+}
+
+std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t end,
+                           std::vector<std::pair<std::uint64_t, std::uint64_t>>& ranges) {
+  ranges.clear();
+  std::uint64_t at = begin;
+  while (at < end) {
+    off_t data = ::lseek(Fd(file), static_cast<off_t>(at), SEEK_DATA);
+    if (data < 0 && errno == ENXIO)
+      break;         // nothing but holes up to the end of the file
+    if (data < 0) {  // no hole detection here: all of it may be data
+      ranges.emplace_back(at, end);
+      break;
+    }
+    auto dataBegin = static_cast<std::uint64_t>(data);
+    if (dataBegin >= end)
+      break;
+    off_t hole = ::lseek(Fd(file), data, SEEK_HOLE);
+    std::uint64_t dataEnd = hole < 0 ? end : std::min(static_cast<std::uint64_t>(hole), end);
+    ranges.emplace_back(dataBegin, dataEnd);
+    at = dataEnd;
+  }
+  return {};
+}
+
+std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
+}
+
+}  // namespace brackwyn::platform

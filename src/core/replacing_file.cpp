@@ -1,0 +1,80 @@
+#include "core/replacing_file.hpp"
+
+#include "core/run_error.hpp"
+
+namespace brackwyn {
+namespace {
+
+constexpr std::size_t kWriteBufferBytes = 4 << 20;
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+  std::filesystem::path temporary = target;
+  temporary += ".brackwyn-partial";
+  return temporary;
+}
+
+}  // namespace
+
+// The temporary file's messages name the target: the modder knows that name.
+ReplacingFile::ReplacingFile(std::filesystem::path target, std::string role, Sync sync)
+    : target_(std::move(target)),
+      temporary_(TemporaryBeside(target_)),
+      role_(std::move(role)),
+      sync_(sync) {
+  file_ =
+      PositionedFile(temporary_, target_, role_, platform::OpenMode::WriteCreateTruncate, "create");
+  buffer_.reserve(kWriteBufferBytes);
+}
+
+ReplacingFile::~ReplacingFile() {
+  file_ = PositionedFile();  // closed before the removal below
+  if (!committed_) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary_, ignored);
+  }
+}
+
+void ReplacingFile::fail(std::string_view what, std::error_code error) const {
+  throw RunError("Cannot " + std::string(what) + " " + NameFile(role_, target_) + ": " +
+                 error.message() + ".");
+}
+
+void ReplacingFile::flush() {
+  if (buffer_.empty())
+    return;
+  file_.writeFully(buffer_.data(), buffer_.size(), written_);
+  written_ += buffer_.size();
+  buffer_.clear();
+}
+
+void ReplacingFile::append(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  if (buffer_.size() + size > kWriteBufferBytes) {
+    flush();
+    if (size >= kWriteBufferBytes) {
+      file_.writeFully(bytes, size, written_);
+      written_ += size;
+      return;
+    }
+  }
+  buffer_.insert(buffer_.end(), bytes, bytes + size);
+}
+
+void ReplacingFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+  flush();
+  if (offset + size > written_)
+    fail("write", std::make_error_code(std::errc::invalid_argument));
+  file_.writeFully(data, size, offset);
+}
+
+void ReplacingFile::commit() {
+  flush();
+  if (sync_ == Sync::OnCommit)
+    file_.syncToDisk();
+  file_.closeChecked();
+  if (std::error_code error = platform::ReplaceFile(temporary_, target_))
+    fail("replace", error);
+  committed_ = true;
+}
+
+}  // namespace brackwyn

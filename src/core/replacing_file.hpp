@@ -1,0 +1,53 @@
+// All-or-nothing file replacement: writes a file beside the target and renames
+// it over the target on commit, so a failed or abandoned write never replaces
+// a good file with a partial one. Writes are buffered; nothing is visible
+// under the target name before commit().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/positioned_file.hpp"
+
+namespace brackwyn {
+
+class ReplacingFile {
+ public:
+  enum class Sync { OnCommit, Never };
+
+  // Sync::Never skips the sync on commit: for large outputs that are cheap to
+  // make again, where the sync would cost more than the whole run.
+  ReplacingFile(std::filesystem::path target, std::string role, Sync sync = Sync::OnCommit);
+  ~ReplacingFile();  // removes the temporary file unless committed
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  void append(const void* data, std::size_t size);
+  void append(const std::vector<std::uint8_t>& bytes) { append(bytes.data(), bytes.size()); }
+  // Overwrites bytes already appended (e.g. a count known only at the end).
+  void writeAt(std::uint64_t offset, const void* data, std::size_t size);
+  std::uint64_t size() const { return written_ + buffer_.size(); }
+
+  // Flushes, syncs to disk if asked to, closes and renames over the target.
+  void commit();
+
+  const std::filesystem::path& temporaryPath() const { return temporary_; }
+
+ private:
+  void flush();
+  [[noreturn]] void fail(std::string_view what, std::error_code error) const;
+
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  std::string role_;
+  Sync sync_;
+  PositionedFile file_;
+  std::uint64_t written_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  bool committed_ = false;
+};
+
+}  // namespace brackwyn

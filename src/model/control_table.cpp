@@ -1,0 +1,209 @@
+#include "model/control_table.hpp"
+
+#include <array>
+
+#include "model/control_names.hpp"
+
+namespace brackwyn {
+namespace {
+
+using K = ControlKind;
+
+constexpr std::string_view kParameters = "fraParameters";
+constexpr std::string_view kLogTip =
+    "Vertex height clipping errors are reported on a per-pixel basis. When examing the bitmaps to "
+    "correct the error, pixel coordinates reported here begin at (0,0) in the bottom-left corner "
+    "of the bitmap.";
+constexpr std::string_view kLogFrameTip =
+    "Vertex height clipping errors are reported on a per-pixel basis. When examing the bitmaps to "
+    "correct the error, pixel coordinates reported below begin at (0,0) in the bottom-left corner "
+    "of the bitmap.";
+constexpr std::string_view kCountTip = "Running total of the number of each object generated.";
+constexpr std::string_view kTimesTip =
+    "Displays the amount of time select procedures take to execute.";
+constexpr std::string_view kBitmapTip =
+    "3328x3328 24-bit grayscale bitmap containing additional elevations.";
+constexpr std::string_view kStartTip = "Bottom-left vertex at which to start creating objects.";
+constexpr std::string_view kStopTip = "Top-right vertex at which to stop creating objects.";
+
+constexpr ControlSpec Frame(std::string_view name, std::string_view caption, std::string_view tip) {
+  return {K::Frame, name, "", caption, "", "", 0, tip, true, 0, 0, 0, false};
+}
+constexpr ControlSpec Heading(std::string_view caption, std::string_view tip, int row, int column,
+                              int span = 1) {
+  return {K::Heading, "", kParameters, caption, "", "", 0, tip, true, row, column, span, false};
+}
+constexpr ControlSpec Caption(std::string_view caption, std::string_view tip, int row) {
+  return {K::RowCaption, "", kParameters, caption, "", "", 0, tip, true, row, 0, 1, false};
+}
+constexpr ControlSpec Text(std::string_view name, std::string_view label, std::string_view text,
+                           std::string_view tip, bool editable, int row, int column, int span = 1) {
+  return {K::TextBox, name,     kParameters, "",     label, text, 0,
+          tip,        editable, row,         column, span,  false};
+}
+constexpr ControlSpec Check(std::string_view name, std::string_view caption, int state,
+                            std::string_view tip, int row) {
+  return {K::CheckBox, name, kParameters, caption, caption, "", state, tip, true, row, 0, 5, false};
+}
+constexpr ControlSpec Separator(int row) {
+  return {K::Separator, "", kParameters, "", "", "", 0, "", true, row, 0, 5, false};
+}
+constexpr ControlSpec Area(std::string_view name, std::string_view frame, std::string_view tip) {
+  return {K::OutputArea, name, frame, "", "", "", 0, tip, true, 0, 0, 1, false};
+}
+constexpr ControlSpec Button(std::string_view name, std::string_view caption, std::string_view tip,
+                             bool large = false) {
+  return {K::Button, name, "", caption, "", "", 0, tip, true, 0, 0, 1, large};
+}
+
+// Five columns in the parameter frame: row captions, then four box columns.
+// File names span the three columns before the range column.
+constexpr auto kControls = std::to_array<ControlSpec>({
+    Frame(kParameters, "Required Parameters", ""),
+    Caption("Master File (Source ESM)", "Master file the plugin will use as its parent.", 0),
+    Text("txtESM", "Master File (Source ESM)", "Brackwyn.esm",
+         "Master file the plugin will use as its parent.", true, 0, 1, 4),
+    Caption("Plugin File (Target ESP)", "Plugin file Brackwyn will create.", 1),
+    Text("txtESP", "Plugin File (Target ESP)", "Brackwyn.esp", "Plugin file Brackwyn will create.",
+         true, 1, 1, 4),
+    Heading("Filename", "Filename of bitmap used to calculate elevation data.", 2, 1, 3),
+    Heading("Range", "Elevation range each bitmap encompasses (additive).", 2, 4),
+    Caption("Elevation1 (Coast: -256 - 32)",
+            "3328x3328 24-bit grayscale bitmap containing elevations from the sea floor to the "
+            "top of the beach.",
+            3),
+    Text("txtBitmapCoast", "Elevation1 (Coast: -256 - 32) filename", "coast.bmp",
+         "3328x3328 24-bit grayscale bitmap containing elevations from the sea floor to the top "
+         "of the beach.",
+         true, 3, 1, 3),
+    Text("txtScaleCoast", "Elevation1 (Coast: -256 - 32) range", "289",
+         "Maximum scale of coast elevations (fixed, additive).", false, 3, 4),
+    Caption("Elevation2 (Interior)", kBitmapTip, 4),
+    Text("txtBitmapInterior", "Elevation2 (Interior) filename", "interior.bmp", kBitmapTip, true, 4,
+         1, 3),
+    Text("txtScaleInterior", "Elevation2 (Interior) range", "1000",
+         "Maximum scale of interior elevations (additive).", true, 4, 4),
+    Caption("Elevation3 (Mountains)", kBitmapTip, 5),
+    Text("txtBitmapMountain", "Elevation3 (Mountains) filename", "mountain.bmp", kBitmapTip, true,
+         5, 1, 3),
+    Text("txtScaleMountain", "Elevation3 (Mountains) range", "8000",
+         "Maximum scale of mountain elevations (additive).", true, 5, 4),
+    Separator(6),
+    Check("chkCreateObjects", "Create Objects (Extremely Slow)", 0,
+          "If checked Brackwyn will create objects on the landscape using the bitmaps and "
+          "parameters specified by the Object Index File.",
+          7),
+    Caption("Object Index File",
+            "File containing information needed to place objects in the ESP (see ReadMe.htm).", 8),
+    Text("txtObjectIndex", "Object Index File", "objects.csv",
+         "File containing information needed to place objects in the ESP (see ReadMe.htm).", true,
+         8, 1, 4),
+    Caption("Object Random Number Seed", "Random number seed used for object generation tasks.", 9),
+    Text("txtObjectSeed", "Object Random Number Seed", "0",
+         "Random number seed used for object generation tasks.", true, 9, 1),
+    Caption("Divide Object Probability By",
+            "Ranges of 1 - 255 allowed. Higher values reduce probability of objects occurring.",
+            10),
+    Text("txtObjectDivisor", "Divide Object Probability By", "64",
+         "Ranges of 1 - 255 allowed. Higher values reduce probability of objects occurring.", true,
+         10, 1),
+    Heading("X1", kStartTip, 11, 1),
+    Heading("Y1", kStartTip, 11, 2),
+    Heading("X2", kStopTip, 11, 3),
+    Heading("Y2", kStopTip, 11, 4),
+    Caption("Confine Objects to Vertices",
+            "Create objects only within boundaries specified by bottom-left and top-right vertex "
+            "coordinates.",
+            12),
+    Text("txtConfineObjectsX1", "Confine Objects to Vertices X1", "0", kStartTip, true, 12, 1),
+    Text("txtConfineObjectsY1", "Confine Objects to Vertices Y1", "0", kStartTip, true, 12, 2),
+    Text("txtConfineObjectsX2", "Confine Objects to Vertices X2", "3327", kStopTip, true, 12, 3),
+    Text("txtConfineObjectsY2", "Confine Objects to Vertices Y2", "3327", kStopTip, true, 12, 4),
+    Separator(13),
+    Check("chkCreateVCLR", "Create Vertex Colors", 1,
+          "If checked Brackwyn will create vertex color gradients on the landscape based on "
+          "elevation and the colors specified below.",
+          14),
+    Heading("Height",
+            "Elevation at which the corresponding RGB color begins gradiating to the next RGB "
+            "color.",
+            15, 1),
+    Heading("Color (RGB, 0-255)", "RGB color value of the corresponding elevation.", 15, 2, 3),
+    Caption("Vertex Color 1 (Dry Sand)", "Elevation and RGB color for \"dry sand\".", 16),
+    Text("txtVCLR1Height", "Vertex Color 1 (Dry Sand) height", "10", "", false, 16, 1),
+    Text("txtVCLR1R", "Vertex Color 1 (Dry Sand) red", "255", "Red.", false, 16, 2),
+    Text("txtVCLR1G", "Vertex Color 1 (Dry Sand) green", "255", "Green.", false, 16, 3),
+    Text("txtVCLR1B", "Vertex Color 1 (Dry Sand) blue", "255", "Blue.", false, 16, 4),
+    Caption("Vertex Color 2 (Wet Sand)", "Elevation and RGB color for \"wet sand\".", 17),
+    Text("txtVCLR2Height", "Vertex Color 2 (Wet Sand) height", "-5", "", true, 17, 1),
+    Text("txtVCLR2R", "Vertex Color 2 (Wet Sand) red", "179", "Red.", true, 17, 2),
+    Text("txtVCLR2G", "Vertex Color 2 (Wet Sand) green", "176", "Green.", true, 17, 3),
+    Text("txtVCLR2B", "Vertex Color 2 (Wet Sand) blue", "162", "Blue.", true, 17, 4),
+    Caption("Vertex Color 3 (Shallow Water)", "Elevation and RGB color for \"shallow water\".", 18),
+    Text("txtVCLR3Height", "Vertex Color 3 (Shallow Water) height", "-17", "", true, 18, 1),
+    Text("txtVCLR3R", "Vertex Color 3 (Shallow Water) red", "116", "Red.", true, 18, 2),
+    Text("txtVCLR3G", "Vertex Color 3 (Shallow Water) green", "224", "Green.", true, 18, 3),
+    Text("txtVCLR3B", "Vertex Color 3 (Shallow Water) blue", "206", "Blue.", true, 18, 4),
+    Caption("Vertex Color 4 (Medium Water)", "Elevation and RGB color for \"medium water\".", 19),
+    Text("txtVCLR4Height", "Vertex Color 4 (Medium Water) height", "-130", "", true, 19, 1),
+    Text("txtVCLR4R", "Vertex Color 4 (Medium Water) red", "6", "Red.", true, 19, 2),
+    Text("txtVCLR4G", "Vertex Color 4 (Medium Water) green", "155", "Green.", true, 19, 3),
+    Text("txtVCLR4B", "Vertex Color 4 (Medium Water) blue", "177", "Blue.", true, 19, 4),
+    Caption("Vertex Color 5 (Deep Water)", "Elevation and RGB color for \"deep water\".", 20),
+    Text("txtVCLR5Height", "Vertex Color 5 (Deep Water) height", "-256", "", false, 20, 1),
+    Text("txtVCLR5R", "Vertex Color 5 (Deep Water) red", "24", "Red.", true, 20, 2),
+    Text("txtVCLR5G", "Vertex Color 5 (Deep Water) green", "89", "Green.", true, 20, 3),
+    Text("txtVCLR5B", "Vertex Color 5 (Deep Water) blue", "145", "Blue.", true, 20, 4),
+    Frame("fraLog", "Vertex Height Clipping Errors", kLogFrameTip),
+    Area("txtLog", "fraLog", kLogTip),
+    Frame("fraObjectsCount", "Object Generation Count", kCountTip),
+    Area("txtObjectsCount", "fraObjectsCount", kCountTip),
+    Frame("fraTimes", "Procedure Execution Times", kTimesTip),
+    Area("txtTimes", "fraTimes", kTimesTip),
+    Button("cmdLoadParameters", "Load Parameters", ""),
+    Button("cmdSaveParameters", "Save Parameters", ""),
+    Button("cmdBegin", "Create Landscape/ESP",
+           "Create appropriate bitmaps for elevations and objects, create the object index file, "
+           "and configure valid required parameters before creating the ESP.",
+           true),
+});
+
+constexpr bool EveryNameInCodeIsAControl() {
+  for (std::string_view name : control::kNamedInCode) {
+    bool found = false;
+    for (const ControlSpec& spec : kControls)
+      found = found || spec.name == name;
+    if (!found)
+      return false;
+  }
+  return true;
+}
+static_assert(EveryNameInCodeIsAControl(), "a name in control_names.hpp is not in the table");
+
+}  // namespace
+
+std::span<const ControlSpec> ControlTable() {
+  return kControls;
+}
+
+const ControlSpec* FindControl(std::string_view name) {
+  if (name.empty())
+    return nullptr;
+  for (const ControlSpec& control : kControls) {
+    if (control.name == name)
+      return &control;
+  }
+  return nullptr;
+}
+
+bool IsSetting(const ControlSpec& control) {
+  return control.kind == ControlKind::TextBox || control.kind == ControlKind::CheckBox;
+}
+
+std::string DescribeSetting(std::string_view name) {
+  const ControlSpec* control = FindControl(name);
+  std::string label = control != nullptr ? std::string(control->label) : std::string(name);
+  return "\"" + label + "\" (" + std::string(name) + ")";
+}
+
+}  // namespace brackwyn

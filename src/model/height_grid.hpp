@@ -1,0 +1,50 @@
+// HeightLayer and HeightGrid: flat row-major grids of signed 16-bit heights,
+// row 0 at the bottom. A layer holds one bitmap's samples (3328 x 3328); the
+// grid holds the merged heights plus a border row and column (3329 x 3329), in
+// steps of 8 world units.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/units.hpp"
+
+namespace brackwyn {
+
+template <int Side>
+class SquareGrid {
+ public:
+  static constexpr int kSide = Side;
+
+  void allocate() { values_.assign(std::size_t{Side} * Side, 0); }
+  void release() { values_ = std::vector<std::int16_t>(); }
+  bool empty() const { return values_.empty(); }
+
+  static constexpr std::size_t index(int x, int y) {
+    return static_cast<std::size_t>(y) * Side + static_cast<std::size_t>(x);
+  }
+  std::int16_t at(int x, int y) const { return values_[index(x, y)]; }
+  std::int16_t& at(int x, int y) { return values_[index(x, y)]; }
+
+  // Row y as a contiguous run of Side values.
+  const std::int16_t* row(int y) const { return values_.data() + index(0, y); }
+  std::int16_t* row(int y) { return values_.data() + index(0, y); }
+
+  const std::vector<std::int16_t>& values() const { return values_; }
+  std::vector<std::int16_t>& values() { return values_; }
+
+ private:
+  std::vector<std::int16_t> values_;
+};
+
+using HeightLayer = SquareGrid<kBitmapSide>;
+using HeightGrid = SquareGrid<kHeightGridSide>;
+
+struct HeightLayers {
+  HeightLayer coast;
+  HeightLayer interior;
+  HeightLayer mountain;
+};
+
+}  // namespace brackwyn

@@ -1,0 +1,30 @@
+// Save and Load of the editable settings in "Parameters.ini" in the working
+// directory.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/window_model.hpp"
+
+namespace brackwyn {
+
+inline constexpr char kParameterFileName[] = "Parameters.ini";
+
+// What a load could not apply: settings that kept their current value, each
+// with the reason, in words for the user.
+struct ParameterLoadReport {
+  std::vector<std::string> keptSettings;
+  bool createdEmptyFile = false;  // the file was missing, so nothing was loaded
+};
+
+// Writes every editable setting. Throws RunError naming the setting (a text
+// that does not fit) or the file; the previous file is then left as it was.
+void SaveParameters(const WindowModel& window, const std::filesystem::path& file);
+
+// Applies the records the file holds. A missing file is created empty.
+// Throws RunError naming the file when it cannot be read.
+ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::path& file);
+
+}  // namespace brackwyn

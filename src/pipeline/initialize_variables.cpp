@@ -1,0 +1,49 @@
+#include "pipeline/initialize_variables.hpp"
+
+#include <limits>
+
+#include "core/number_text.hpp"
+#include "core/run_error.hpp"
+#include "model/control_names.hpp"
+#include "model/setting_number.hpp"
+
+namespace brackwyn {
+namespace {
+
+// Entered in world units; the elevation grid counts steps of 8 units. Divided
+// in double precision and rounded once to single precision.
+float GridScale(const WindowModel& window, std::string_view name) {
+  return static_cast<float>(SettingNumber(window, name) / 8.0);
+}
+
+std::int32_t Seed(const WindowModel& window) {
+  double value = RoundHalfEven(SettingNumber(window, control::txtObjectSeed));
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    throw RunError("Setting " + DescribeSetting(control::txtObjectSeed) + ": " +
+                   window.text(control::txtObjectSeed) +
+                   " is outside the seed range -2147483648 to 2147483647.");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void InitializeVariables(RunContext& run) {
+  run.progress.StartStage();
+  run.window.setBeginEnabled(false);
+  const WindowModel& window = run.window;
+  RunParameters& p = run.state.parameters;
+  p.interiorScale = GridScale(window, control::txtScaleInterior);
+  p.mountainScale = GridScale(window, control::txtScaleMountain);
+  p.coastBitmapName = window.text(control::txtBitmapCoast);
+  p.interiorBitmapName = window.text(control::txtBitmapInterior);
+  p.mountainBitmapName = window.text(control::txtBitmapMountain);
+  p.objectIndexName = window.text(control::txtObjectIndex);
+  p.masterFileName = window.text(control::txtESM);
+  p.pluginFileName = window.text(control::txtESP);
+  p.objectSeed = Seed(window);
+  run.progress.LogStageTime("InitializeVariables");
+}
+
+}  // namespace brackwyn
