@@ -58,44 +58,55 @@ struct SeaColors {
   }
 };
 
-bool IsSea(const LandView& view, int sx, int sy) {
-  return view.height(sx, sy) < 0;
-}
+// One pass over the samples of a picture row, with the rows above and below
+// at hand for the shore test; pointers rather than look-ups, as it runs once
+// a pixel.
+class LandRowPainter {
+ public:
+  explicit LandRowPainter(const LandView& view)
+      : view_(view), samples_(view.samples()), wide_(view.samplesWide()) {}
 
-// Land next to sea, within cells that have land.
-bool OnShore(const LandView& view, int sx, int sy) {
-  const int cell = kQuadsPerCellSide / view.scale();
-  auto seaAt = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= view.pictureWidth() || y >= view.pictureHeight())
-      return false;
-    return view.hasLand(x / cell, y / cell) && IsSea(view, x, y);
-  };
-  return seaAt(sx - 1, sy) || seaAt(sx + 1, sy) || seaAt(sx, sy - 1) || seaAt(sx, sy + 1);
-}
-
-Rgb PixelColor(const LandView& view, int sx, int sy) {
-  const std::int32_t h = view.height(sx, sy);
-  const Rgb vertex = view.color(sx, sy);
-  if (h < 0)
-    return view.colored() ? vertex : DefaultSeaColor(h);
-  if (OnShore(view, sx, sy))
-    return kShoreColor;
-  const Rgb base = vertex != kWhite ? vertex : LandRampColor(h);
-  return Shaded(base, Shade(SlopeAt(view.samples(), sx, sy)));
-}
-
-void DrawLand(const LandView& view, RgbImage& image) {
-  const int cell = CellPixels(view);
-  for (int py = 0; py < image.height; ++py) {
-    const int sy = image.height - 1 - py;
-    std::uint8_t* out = image.at(0, py);
-    for (int sx = 0; sx < image.width; ++sx, out += 3) {
-      Rgb color = view.hasLand(sx / cell, sy / cell) ? PixelColor(view, sx, sy) : kBackgroundColor;
-      out[0] = color[0];
-      out[1] = color[1];
-      out[2] = color[2];
+  void paint(int sy, std::uint8_t* out) const {
+    const int cell = CellPixels(view_);
+    const std::int32_t* row = samples_.heights + std::size_t(sy) * wide_;
+    const std::int32_t* below = sy > 0 ? row - wide_ : nullptr;
+    const std::int32_t* above = row + wide_;  // the last sample row lies beyond the picture
+    for (int column = 0; column < view_.columns(); ++column) {
+      const int x0 = column * cell;
+      const bool land = view_.hasLand(column, sy / cell);
+      for (int sx = x0; sx < x0 + cell; ++sx, out += 3) {
+        const Rgb color = land ? pixel(row, below, above, sx, sy) : kBackgroundColor;
+        out[0] = color[0];
+        out[1] = color[1];
+        out[2] = color[2];
+      }
     }
   }
+
+ private:
+  Rgb pixel(const std::int32_t* row, const std::int32_t* below, const std::int32_t* above, int sx,
+            int sy) const {
+    const std::int32_t h = row[sx];
+    const Rgb vertex = view_.color(sx, sy);
+    if (h < 0)
+      return view_.colored() ? vertex : DefaultSeaColor(h);
+    const bool shore = (sx > 0 && row[sx - 1] < 0) || row[sx + 1] < 0 ||
+                       (below != nullptr && below[sx] < 0) || above[sx] < 0;
+    if (shore)
+      return kShoreColor;
+    const Rgb base = vertex != kWhite ? vertex : LandRampColor(h);
+    return Shaded(base, Shade(SlopeAt(samples_, sx, sy)));
+  }
+
+  const LandView& view_;
+  HeightSamples<std::int32_t> samples_;
+  int wide_;
+};
+
+void DrawLand(const LandView& view, RgbImage& image) {
+  const LandRowPainter painter(view);
+  for (int py = 0; py < image.height; ++py)
+    painter.paint(image.height - 1 - py, image.at(0, py));
 }
 
 // Light lines on dark ground, dark lines on light ground.
@@ -108,10 +119,9 @@ void GridPixel(RgbImage& image, int x, int y) {
 void DrawGrid(const LandView& view, RgbImage& image) {
   const int cell = CellPixels(view);
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      if (x % cell == 0 || y % cell == 0)
-        GridPixel(image, x, y);
-    }
+    const int step = y % cell == 0 ? 1 : cell;  // whole rows on cell edges, else the columns
+    for (int x = 0; x < image.width; x += step)
+      GridPixel(image, x, y);
   }
 }
 
