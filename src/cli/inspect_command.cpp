@@ -187,12 +187,14 @@ std::string InspectReport(const PluginContents& plugin, const std::filesystem::p
 }
 
 int RunInspect(const CliOptions& options, const Console& console) {
-  const std::filesystem::path plugin = options.directory / options.inspect->plugin;
+  const std::filesystem::path plugin =
+      (options.directory / options.inspect->plugin).lexically_normal();
   try {
     PluginContents contents = ReadPluginFile(plugin);
     console.out << InspectReport(contents, plugin);
     if (!options.inspect->image.empty()) {
-      const std::filesystem::path image = options.directory / options.inspect->image;
+      const std::filesystem::path image =
+          (options.directory / options.inspect->image).lexically_normal();
       WritePngFile(DrawPluginPicture(contents, options.previewScale), image, "picture (--image)");
       console.out << "Wrote the picture of the land to " << image.string() << ".\n";
     }
