@@ -10,7 +10,7 @@ cmake --build build -j "$(nproc)"
 
 world=example
 build/tools/make_example_world "$world"
-build/src/cli/brackwyn-cli -C "$world" --set chkCreateObjects=1
+build/src/cli/brackwyn-cli -C "$world" --set chkCreateObjects=1 --set chkCreateNormals=1
 
 echo
 echo "The example plugin is $(realpath "$world")/Brackwyn.esp"

@@ -25,6 +25,7 @@ inline constexpr std::string_view txtConfineObjectsY1 = "txtConfineObjectsY1";
 inline constexpr std::string_view txtConfineObjectsX2 = "txtConfineObjectsX2";
 inline constexpr std::string_view txtConfineObjectsY2 = "txtConfineObjectsY2";
 inline constexpr std::string_view chkCreateVCLR = "chkCreateVCLR";
+inline constexpr std::string_view chkCreateNormals = "chkCreateNormals";
 inline constexpr std::string_view txtLog = "txtLog";
 inline constexpr std::string_view txtObjectsCount = "txtObjectsCount";
 inline constexpr std::string_view txtTimes = "txtTimes";
@@ -41,7 +42,7 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
 }};
 
 inline constexpr auto kNamedInCode = [] {
-  std::array<std::string_view, 20 + 5 * 4> all = {txtESM,
+  std::array<std::string_view, 21 + 5 * 4> all = {txtESM,
                                                   txtESP,
                                                   txtBitmapCoast,
                                                   txtScaleCoast,
@@ -58,10 +59,11 @@ inline constexpr auto kNamedInCode = [] {
                                                   txtConfineObjectsX2,
                                                   txtConfineObjectsY2,
                                                   chkCreateVCLR,
+                                                  chkCreateNormals,
                                                   txtLog,
                                                   txtObjectsCount,
                                                   txtTimes};
-  std::size_t at = 20;
+  std::size_t at = 21;
   for (int band = 0; band < 5; ++band) {
     all[at++] = txtVCLRHeight[band];
     for (std::string_view color : txtVCLRColor[band])

@@ -154,6 +154,11 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     Text("txtVCLR5R", "Vertex Color 5 (Deep Water) red", "24", "Red.", true, 20, 2),
     Text("txtVCLR5G", "Vertex Color 5 (Deep Water) green", "89", "Green.", true, 20, 3),
     Text("txtVCLR5B", "Vertex Color 5 (Deep Water) blue", "145", "Blue.", true, 20, 4),
+    Separator(21),
+    Check("chkCreateNormals", "Create Normals and Map Heights", 0,
+          "Compute vertex normals and world-map heights so that the game lights the terrain and "
+          "draws it on the map",
+          22),
     Frame("fraLog", "Vertex Height Clipping Errors", kLogFrameTip),
     Area("txtLog", "fraLog", kLogTip),
     Frame("fraObjectsCount", "Object Generation Count", kCountTip),

@@ -1,4 +1,4 @@
-// "Parameters.ini" is not a text file: it is 31 records of 128 bytes, one per
+// "Parameters.ini" is not a text file: it is 32 records of 128 bytes, one per
 // editable setting, in the fixed order of kRecordOrder below (record n starts
 // at byte 128 (n - 1)).
 //
@@ -8,8 +8,13 @@
 //   state record: int16 LE check-box state, 0 unchecked, 1 checked, 2 grayed.
 //
 // Bytes after a record's data mean nothing; we write zeros and a full last
-// record (3968 bytes), and read files that stop right after the last state
-// (3842 bytes) too. The six fixed boxes have no record.
+// record (4096 bytes), and read files that stop right after a record's data
+// (3842 bytes for 31 records) too. The six fixed boxes have no record.
+//
+// Records 1 to 31 are the file as it was first defined. Every record after
+// them is optional: a file that ends before it leaves its setting as it is,
+// without a word, so older files load as before; a reader that knows fewer
+// records ignores the rest.
 //
 // Save writes a whole new file beside the old one and renames it over, so a
 // refused or failed save leaves the previous parameters intact. Load applies
@@ -35,7 +40,7 @@ constexpr std::size_t kLengthBytes = 2;
 constexpr std::size_t kMaxTextBytes = kRecordBytes - kLengthBytes;  // 126
 constexpr std::string_view kRole = "parameter file";
 
-constexpr std::array<std::string_view, 31> kRecordOrder = {
+constexpr std::array<std::string_view, 32> kRecordOrder = {
     "txtESM",
     "txtESP",
     "txtBitmapCoast",
@@ -67,8 +72,10 @@ constexpr std::array<std::string_view, 31> kRecordOrder = {
     "txtVCLR5G",
     "txtVCLR5B",
     "chkCreateVCLR",
+    "chkCreateNormals",
 };
-constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 3968
+constexpr std::size_t kRequiredRecords = 31;
+constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 4096
 
 bool IsStateRecord(std::string_view name) {
   return FindControl(name)->kind == ControlKind::CheckBox;
@@ -171,7 +178,10 @@ ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::p
   std::vector<std::uint8_t> bytes = ReadWholeFile(file, kRole);
   for (std::size_t i = 0; i < kRecordOrder.size(); ++i) {
     std::string_view name = kRecordOrder[i];
-    if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, i * kRecordBytes))
+    std::size_t start = i * kRecordBytes;
+    if (i >= kRequiredRecords && bytes.size() <= start)
+      continue;  // an older file, written before this record existed
+    if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, start))
       report.keptSettings.push_back(DescribeSetting(name) + " kept its value: " + *reason + ".");
   }
   return report;

@@ -26,6 +26,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -33,6 +34,7 @@
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
 #include "core/whole_file.hpp"
+#include "land/cell_normals.hpp"
 #include "model/control_names.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
@@ -90,9 +92,10 @@ std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, 
 }
 
 // The cell's CELL record, with its references when objects are not off, and
-// its LAND record, built in `out`.
+// its LAND record (with normals when `normals` is set), built in `out`.
 void BuildCell(RunContext& run, CellPosition cell, int createObjects,
-               std::unique_ptr<CellReferenceWriter>& references, RecordWriter& out) {
+               std::unique_ptr<CellReferenceWriter>& references,
+               std::optional<CellNormalsCalculator>& normals, RecordWriter& out) {
   out.clear();
   StartCellRecord(out, cell);
   if (createObjects != 0) {
@@ -101,7 +104,8 @@ void BuildCell(RunContext& run, CellPosition cell, int createObjects,
     references->writeCell(cell.column(), cell.row(), out);
   }
   out.endRecord();
-  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors);
+  const CellNormals* cellNormals = normals ? &normals->compute(cell.index) : nullptr;
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals);
 }
 
 }  // namespace
@@ -123,8 +127,12 @@ void CreateESP(RunContext& run) {
   plugin.append(out.bytes());
 
   std::unique_ptr<CellReferenceWriter> references;  // made when first needed
+  // Read once: every cell of one plugin gets normals, or none does.
+  std::optional<CellNormalsCalculator> normals;
+  if (run.window.state(control::chkCreateNormals) != 0)
+    normals.emplace(run.state.cellHeights);
   for (int index = 0; index < kCellCount; ++index) {
-    BuildCell(run, CellPosition{index}, createObjects, references, out);
+    BuildCell(run, CellPosition{index}, createObjects, references, normals, out);
     plugin.append(out.bytes());
     recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));

@@ -8,13 +8,15 @@
 //       32      8  "DATA", 4
 //       40      4  land flags 11
 //       44      8  "VNML", 12675
-//       52  12675  vertex normals: zeros, not computed
+//       52  12675  vertex normals: x, y, z signed bytes per vertex, vertex
+//                  order; zeros unless normals are on (land/cell_normals.cpp)
 //    12727      8  "VHGT", 4232
 //    12735      4  base height of the cell: 32-bit float, in steps of 8 units
 //    12739   4225  height steps: one signed byte per vertex, vertex order
 //    16964      3  zeros that pad the heights to 4232 bytes
 //    16967      8  "WNAM", 81
-//    16975     81  world-map heights: zeros, not computed
+//    16975     81  world-map heights: 9 x 9 signed bytes; zeros unless
+//                  normals are on (land/cell_normals.cpp)
 //    17056      8  "VCLR", 12675
 //    17064  12675  vertex colours: red, green, blue per vertex, vertex order
 #include "plugin/land_record.hpp"
@@ -36,23 +38,29 @@ void WriteHeights(RecordWriter& out, CellPosition cell, const CellHeights& heigh
   out.endSubRecord();
 }
 
+template <std::size_t N>
+void WriteBytesOrZeros(RecordWriter& out, Tag tag, const std::array<std::uint8_t, N>* bytes) {
+  out.startSubRecord(tag);
+  if (bytes != nullptr)
+    out.writeBytes(std::span(*bytes));
+  else
+    out.writeZeros(N);
+  out.endSubRecord();
+}
+
 }  // namespace
 
 void WriteLandRecord(RecordWriter& out, CellPosition cell, const CellHeights& heights,
-                     const CellColors& colors) {
+                     const CellColors& colors, const CellNormals* normals) {
   out.startRecord("LAND");
   out.startSubRecord("INTV");
   out.writeInt32(cell.gridX());
   out.writeInt32(cell.gridY());
   out.endSubRecord();
   out.writeInt32SubRecord("DATA", kLandDataFlags);
-  out.startSubRecord("VNML");
-  out.writeZeros(kVertexNormalBytes);
-  out.endSubRecord();
+  WriteBytesOrZeros(out, "VNML", normals != nullptr ? &normals->normals : nullptr);
   WriteHeights(out, cell, heights);
-  out.startSubRecord("WNAM");
-  out.writeZeros(kWorldMapHeightBytes);
-  out.endSubRecord();
+  WriteBytesOrZeros(out, "WNAM", normals != nullptr ? &normals->mapHeights : nullptr);
   out.writeSubRecord("VCLR", std::span(colors.cell(cell.index), kCellColorBytes));
   out.endRecord();
 }

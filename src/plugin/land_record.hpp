@@ -1,9 +1,10 @@
 // The LAND record of one cell: its grid position, vertex heights and vertex
-// colours, with normals and world-map heights present but zero.
+// colours, with normals and world-map heights computed or left zero.
 #pragma once
 
 #include <cstddef>
 
+#include "land/cell_normals.hpp"
 #include "model/land_data.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/record_writer.hpp"
@@ -12,11 +13,9 @@ namespace brackwyn {
 
 inline constexpr std::size_t kLandIntvBytes = 8;
 inline constexpr std::size_t kLandDataBytes = 4;
-inline constexpr std::size_t kVertexNormalBytes = std::size_t{kVerticesPerCell} * 3;  // 12675
 inline constexpr std::size_t kVhgtPaddingBytes = 3;
 inline constexpr std::size_t kVhgtDataBytes =
     sizeof(float) + std::size_t{kVerticesPerCell} + kVhgtPaddingBytes;
-inline constexpr std::size_t kWorldMapHeightBytes = 81;  // 9 x 9
 
 inline constexpr std::size_t kLandRecordDataBytes =
     (kSubRecordHeaderBytes + kLandIntvBytes) + (kSubRecordHeaderBytes + kLandDataBytes) +
@@ -29,8 +28,8 @@ static_assert(kLandRecordDataBytes == 29723);
 static_assert(kLandRecordBytes == 29739);
 
 // Appends the cell's whole LAND record, read from `heights` and `colors` at
-// the cell's index.
+// the cell's index; normals and map heights from `normals`, or zeros without.
 void WriteLandRecord(RecordWriter& out, CellPosition cell, const CellHeights& heights,
-                     const CellColors& colors);
+                     const CellColors& colors, const CellNormals* normals = nullptr);
 
 }  // namespace brackwyn

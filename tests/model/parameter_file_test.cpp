@@ -12,7 +12,7 @@ namespace brackwyn {
 namespace {
 
 // The file's record order, written out independently of the code under test.
-constexpr std::array<std::string_view, 31> kExpectedOrder = {"txtESM",
+constexpr std::array<std::string_view, 32> kExpectedOrder = {"txtESM",
                                                              "txtESP",
                                                              "txtBitmapCoast",
                                                              "txtBitmapInterior",
@@ -42,7 +42,8 @@ constexpr std::array<std::string_view, 31> kExpectedOrder = {"txtESM",
                                                              "txtVCLR5R",
                                                              "txtVCLR5G",
                                                              "txtVCLR5B",
-                                                             "chkCreateVCLR"};
+                                                             "chkCreateVCLR",
+                                                             "chkCreateNormals"};
 constexpr std::array<std::string_view, 6> kFixedBoxes = {
     "txtScaleCoast", "txtVCLR1Height", "txtVCLR1R", "txtVCLR1G", "txtVCLR1B", "txtVCLR5Height"};
 
@@ -90,11 +91,12 @@ class ParameterFile : public ::testing::Test {
 TEST_F(ParameterFile, DefaultsGiveTheKnownBytes) {
   SaveParameters(window, file());
   Bytes bytes = saved();
-  ASSERT_EQ(bytes.size(), 3968u);
+  ASSERT_EQ(bytes.size(), 4096u);
   EXPECT_EQ(Record(bytes, 1), TextRecord("Brackwyn.esm"));
   EXPECT_EQ(Record(bytes, 5), TextRecord("1000"));
   EXPECT_EQ(Record(bytes, 8), StateRecord(0));
   EXPECT_EQ(Record(bytes, 31), StateRecord(1));
+  EXPECT_EQ(Record(bytes, 32), StateRecord(0));
   EXPECT_EQ(Record(bytes, 13), TextRecord("3327"));  // X2 comes before Y1
 }
 
@@ -107,7 +109,7 @@ TEST_F(ParameterFile, RecordNStartsAtByte128TimesNMinus1) {
   }
   SaveParameters(window, file());
   Bytes bytes = saved();
-  for (int n = 1; n <= 31; ++n) {
+  for (int n = 1; n <= static_cast<int>(kExpectedOrder.size()); ++n) {
     std::string_view name = kExpectedOrder[n - 1];
     Bytes expected = IsState(name) ? StateRecord(static_cast<std::int16_t>(window.state(name)))
                                    : TextRecord(name);
@@ -253,6 +255,29 @@ TEST_F(ParameterFile, FileEndingAfterTheLastStateIsComplete) {
   window.resetToDefaults();
   EXPECT_TRUE(LoadParameters(window, file()).keptSettings.empty());
   EXPECT_EQ(window.state("chkCreateVCLR"), 2);
+}
+
+// Files written before the normals setting existed end after record 31, with
+// or without its padding.
+TEST_F(ParameterFile, NormalsRoundTripInRecord32AndOlderFilesLeaveThemAlone) {
+  window.setState("chkCreateNormals", 1);
+  SaveParameters(window, file());
+  Bytes bytes = saved();
+  EXPECT_EQ(Record(bytes, 32), StateRecord(1));
+  window.setState("chkCreateNormals", 0);
+  EXPECT_TRUE(LoadParameters(window, file()).keptSettings.empty());
+  EXPECT_EQ(window.state("chkCreateNormals"), 1);
+
+  for (std::size_t length : {std::size_t{3968}, std::size_t{3842}}) {
+    bytes.resize(length);
+    WriteBytes(file(), bytes);
+    window.setState("chkCreateNormals", 2);
+    window.setState("chkCreateVCLR", 0);
+    ParameterLoadReport report = LoadParameters(window, file());
+    EXPECT_TRUE(report.keptSettings.empty()) << length << ": " << report.keptSettings[0];
+    EXPECT_EQ(window.state("chkCreateNormals"), 2) << length;
+    EXPECT_EQ(window.state("chkCreateVCLR"), 1) << length;
+  }
 }
 
 TEST_F(ParameterFile, ImpossibleRecordsKeepTheCurrentValue) {

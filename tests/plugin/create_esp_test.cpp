@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 
 #include "core/run_error.hpp"
 #include "core/whole_file.hpp"
+#include "land/cell_normals.hpp"
 #include "plugin/land_record.hpp"
 #include "plugin_bytes.hpp"
 #include "support/test_support.hpp"
@@ -176,26 +178,74 @@ std::size_t CountLines(const std::string& text, const std::string& line) {
   return count;
 }
 
+// OpenMW's esmtool dump of the plugin (every record, cells included): whether
+// it exited with status 0, and what it printed.
+struct EsmtoolDump {
+  bool ok;
+  std::string text;
+};
+
+EsmtoolDump DumpWithEsmtool(const std::string& esmtool, const std::filesystem::path& plugin) {
+  auto output = plugin.parent_path() / "esmtool.txt";
+  std::string command =
+      "\"" + esmtool + "\" dump -C \"" + plugin.string() + "\" > \"" + output.string() + "\" 2>&1";
+  int status = std::system(command.c_str());
+  auto bytes = testing::ReadBytes(output);
+  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, std::string(bytes.begin(), bytes.end())};
+}
+
+std::string Tail(const std::string& text) {
+  return text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+}
+
 // OpenMW's reader checks every record and sub-record size and fails on any
 // byte it cannot account for.
 TEST_F(DefaultPlugin, OpenMWEsmtoolReadsEveryCell) {
   std::string esmtool = FindEsmtool();
   if (esmtool.empty())
     GTEST_SKIP() << "esmtool (OpenMW) is not installed";
-  const testing::TestRun& run = written_->run;
-  auto output = run.folder / "esmtool.txt";
-  std::string command = "\"" + esmtool + "\" dump -C \"" + (run.folder / "Brackwyn.esp").string() +
-                        "\" > \"" + output.string() + "\" 2>&1";
-  int status = std::system(command.c_str());
-  auto bytes = testing::ReadBytes(output);
-  std::string text(bytes.begin(), bytes.end());
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-      << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+  EsmtoolDump dump = DumpWithEsmtool(esmtool, written_->run.folder / "Brackwyn.esp");
+  const std::string& text = dump.text;
+  ASSERT_TRUE(dump.ok) << Tail(text);
   EXPECT_NE(text.find("Masters:\n  Brackwyn.esm, 0 bytes"), std::string::npos);
   EXPECT_EQ(CountLines(text, "Record: CELL"), std::size_t{kCellCount});
   EXPECT_EQ(CountLines(text, "Record: LAND"), std::size_t{kCellCount});
   EXPECT_NE(text.find("Coordinates:  (-26,-26)"), std::string::npos);
   EXPECT_NE(text.find("Coordinates: (25,25)"), std::string::npos);
+}
+
+// Normals on: every LAND record keeps its size and carries its own cell's
+// normals and map heights, and OpenMW's reader still loads the plugin.
+TEST(CreateESP, NormalsFillVnmlAndWnamOfEveryLandRecord) {
+  testing::TestRun run;
+  PrepareRun(run);
+  run.window.setState("chkCreateNormals", 1);
+  CreateESP(run.context);
+  auto bytes = ReadPlugin(run.folder / "Brackwyn.esp");
+  ASSERT_EQ(bytes.size(), kDefaultPluginBytes);
+  auto records = testing::ParseRecords(bytes);
+  ASSERT_EQ(records.size(), 1u + 5408u);
+  CellNormalsCalculator calculator(run.state.cellHeights);
+  for (int index = 0; index < kCellCount; ++index) {
+    const CellNormals& expected = calculator.compute(index);
+    const auto& land = records[2 + 2 * static_cast<std::size_t>(index)];
+    const auto& vnml = land.subRecords.at(2);
+    const auto& wnam = land.subRecords.at(4);
+    ASSERT_EQ(vnml.tag, "VNML");
+    ASSERT_EQ(wnam.tag, "WNAM");
+    ASSERT_TRUE(std::equal(expected.normals.begin(), expected.normals.end(),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(vnml.dataOffset)))
+        << "VNML of cell " << index;
+    ASSERT_TRUE(std::equal(expected.mapHeights.begin(), expected.mapHeights.end(),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(wnam.dataOffset)))
+        << "WNAM of cell " << index;
+  }
+  std::string esmtool = FindEsmtool();
+  if (esmtool.empty())
+    GTEST_SKIP() << "esmtool (OpenMW) is not installed";
+  EsmtoolDump dump = DumpWithEsmtool(esmtool, run.folder / "Brackwyn.esp");
+  ASSERT_TRUE(dump.ok) << Tail(dump.text);
+  EXPECT_EQ(CountLines(dump.text, "Record: LAND"), std::size_t{kCellCount});
 }
 
 // MAST names the master as the window shows it when the header is built; the
