@@ -1,40 +1,12 @@
 #include "preview/land_view.hpp"
 
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
+#include "land/decoded_heights.hpp"
+
 namespace brackwyn {
-namespace {
-
-// Foreign plugins may hold any float as a base height; beyond this the
-// picture shows nothing more, and the sums below stay far from overflow.
-constexpr float kBaseHeightLimit = 1.0e6f;
-
-std::int32_t BaseHeightSteps(float base) {
-  if (!(base > -kBaseHeightLimit))  // also NaN
-    return base > 0 ? static_cast<std::int32_t>(kBaseHeightLimit)
-                    : -static_cast<std::int32_t>(kBaseHeightLimit);
-  if (base > kBaseHeightLimit)
-    return static_cast<std::int32_t>(kBaseHeightLimit);
-  return static_cast<std::int32_t>(std::lround(base));
-}
-
-}  // namespace
-
-void DecodeCellHeights(float base, const std::uint8_t* steps, std::int32_t* out) {
-  std::int32_t left = BaseHeightSteps(base);
-  for (int dy = 0; dy < kVerticesPerCellSide; ++dy) {
-    const std::uint8_t* row = steps + dy * kVerticesPerCellSide;
-    std::int32_t* heights = out + dy * kVerticesPerCellSide;
-    left += dy == 0 ? 0 : static_cast<std::int8_t>(row[0]);
-    std::int32_t h = left;
-    heights[0] = h;
-    for (int dx = 1; dx < kVerticesPerCellSide; ++dx)
-      heights[dx] = h += static_cast<std::int8_t>(row[dx]);
-  }
-}
 
 bool IsPreviewScale(int scale) {
   return scale > 0 && scale <= kQuadsPerCellSide && kQuadsPerCellSide % scale == 0;

@@ -12,11 +12,6 @@
 
 namespace brackwyn {
 
-// The game's decoding of a cell's heights: the left column climbs from the
-// base height, each row from its left vertex. `steps` are 4225 two's
-// complement bytes; `out` receives 4225 heights in height steps.
-void DecodeCellHeights(float baseHeight, const std::uint8_t* steps, std::int32_t* out);
-
 // Scales a preview accepts: they divide the 64 vertices of a cell side.
 bool IsPreviewScale(int scale);
 
