@@ -1,5 +1,6 @@
-// Whole runs with object creation on, each in its own child process so that
-// its peak memory is its own:
+// Whole runs, each in its own child process so that its peak memory is its
+// own, with the thread count and the instruction set of the draws first:
+//   (d) the default run (objects off) against the floor, alternately;
 //   (a) the example world with its kinds over the full default box;
 //   (b) a dense case: 12 kinds, density 255 everywhere, divisor 64, base and
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
@@ -8,7 +9,10 @@
 // space the work files really take. (b) also times a reset of the work files
 // its run filled, the path a run takes when a crashed run left them behind.
 //
-//   bench_object_scenarios [WORLD-FOLDER] [a] [b]
+// Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
+// (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
+//
+//   bench_object_scenarios [WORLD-FOLDER] [d] [a] [b]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,10 +20,12 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "bench_support.hpp"
+#include "core/thread_count.hpp"
 #include "gray_bitmap_writer.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_files.hpp"
@@ -54,6 +60,7 @@ double StageSeconds(const ProgressReporter& progress, std::string_view name) {
 
 struct Scenario {
   const char* title;
+  const char* target;
   std::function<void(WindowModel&)> configure;
   bool timeExistingReset = false;
 };
@@ -72,7 +79,7 @@ void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
     for (std::string_view name : kWorkFileNames)
       workDisk += bench::DiskBytes(world / name);
     auto plugin = run.state.resolve(run.state.parameters.pluginFileName);
-    std::printf("%s\n", scenario.title);
+    std::printf("%s (target %s)\n", scenario.title, scenario.target);
     std::printf("  CreateObjects %.2f s, CreateESP %.2f s\n",
                 StageSeconds(run.progress, "CreateObjects"),
                 StageSeconds(run.progress, "CreateESP"));
@@ -90,6 +97,51 @@ void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("  whole run %.2f s\n", measured.wallSeconds);
+  std::fflush(stdout);
+}
+
+// What the bulk draws of the random stream run with on this processor.
+const char* DrawInstructionSet() {
+#if defined(__GNUC__) && defined(__x86_64__)
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq"))
+    return "AVX-512";
+#if !defined(__clang__)
+  if (__builtin_cpu_supports("avx2"))
+    return "AVX2";
+#endif
+  return "SSE2";
+#else
+  return "portable C++";
+#endif
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Run and floor alternately, so that both see the same load on the machine.
+void CompareDefaultRunWithFloor(const std::filesystem::path& world) {
+  constexpr int kRounds = 7;
+  bench::MeasuredRun warm = bench::RunOnce(world);
+  const auto pluginBytes =
+      static_cast<std::size_t>(std::filesystem::file_size(world / warm.pluginName));
+  std::vector<double> floors, runs;
+  std::map<std::string, std::vector<double>> stages;
+  for (int round = 0; round < kRounds; ++round) {
+    floors.push_back(bench::MeasureFloor(world, pluginBytes));
+    bench::MeasuredRun run = bench::RunOnce(world);
+    runs.push_back(run.wallSeconds);
+    for (const StageTiming& stage : run.stages)
+      stages[stage.stageName].push_back(stage.seconds);
+  }
+  bench::RemoveFloorFile(world);
+  double floor = Median(floors), run = Median(runs);
+  std::printf("(d) default run, objects off, medians of %d\n", kRounds);
+  std::printf("  whole run %.3f s, floor %.3f s: %.2fx the floor (target 1.5x)\n", run, floor,
+              run / floor);
+  for (const auto& [name, seconds] : stages)
+    std::printf("  %s %.0f ms\n", name.c_str(), 1000 * Median(seconds));
   std::fflush(stdout);
 }
 
@@ -118,11 +170,17 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(world / "objects.csv"))
       throw std::runtime_error("no objects.csv in \"" + world.string() +
                                "\": run make_example_world again");
+    std::printf("threads %d, draws with %s\n\n", ThreadCount(), DrawInstructionSet());
+    if (wanted("d")) {
+      long long peak = bench::PeakResidentBytesOf([&] { CompareDefaultRunWithFloor(world); });
+      std::printf("  peak resident memory %s\n\n", Mebibytes(peak).c_str());
+    }
     std::vector<std::pair<std::string, Scenario>> scenarios = {
         {"a",
-         {"(a) example world, its object kinds, full default box", [](WindowModel&) {}, false}},
+         {"(a) example world, its object kinds, full default box", "under 1 s", [](WindowModel&) {},
+          false}},
         {"b",
-         {"(b) dense: 12 kinds, density 255 everywhere, divisor 64, squares of 9",
+         {"(b) dense: 12 kinds, density 255 everywhere, divisor 64, squares of 9", "under 5 s",
           [](WindowModel& window) {
             window.setText("txtObjectIndex", kDenseIndex);
             window.setText("txtESP", kDensePlugin);

@@ -1,6 +1,7 @@
-// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, and its
-// objects, objects.csv and one density bitmap per kind, into a folder, so that
-// a newcomer sees a real result without painting anything.
+// Writes an example island, coast.bmp, interior.bmp and mountain.bmp, its
+// objects, objects.csv and one density bitmap per kind, and its texture rules,
+// textures.csv, into a folder, so that a newcomer sees a real result without
+// painting anything.
 // The output is the same on every machine: the noise is integer hashing and
 // IEEE double arithmetic only.
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "example_objects.hpp"
+#include "example_textures.hpp"
 #include "gray_bitmap_writer.hpp"
 
 namespace {
@@ -98,7 +100,7 @@ int main(int argc, char** argv) {
   if (argc > 2 || (argc == 2 && (std::string_view(argv[1]) == "--help"))) {
     std::cout << "usage: make_example_world [FOLDER]\n"
                  "Writes coast.bmp, interior.bmp and mountain.bmp of an example island,\n"
-                 "and objects.csv with the density bitmaps of its objects.\n";
+                 "objects.csv with the density bitmaps of its objects, and textures.csv.\n";
     return argc > 2 ? 2 : 0;
   }
   std::filesystem::path folder = argc == 2 ? argv[1] : ".";
@@ -122,12 +124,13 @@ int main(int argc, char** argv) {
                                             mountain[std::size_t{kBitmapSide} * y + x] / 255.0,
                                             Fractal(x, y, 380, 101), Fractal(x, y, 60, 131)};
     });
+    brackwyn::tools::WriteExampleTextures(folder);
   } catch (const std::exception& error) {
     std::cerr << "make_example_world: " << error.what() << "\n";
     return 1;
   }
-  std::cout
-      << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv and the density bitmaps to "
-      << folder.string() << "\n";
+  std::cout << "Wrote coast.bmp, interior.bmp, mountain.bmp, objects.csv, the density bitmaps and "
+               "textures.csv to "
+            << folder.string() << "\n";
   return 0;
 }

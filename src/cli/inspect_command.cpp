@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/units.hpp"
-#include "land/decoded_heights.hpp"
+#include "model/decoded_heights.hpp"
 #include "preview/plugin_picture.hpp"
 #include "preview/png_file.hpp"
 

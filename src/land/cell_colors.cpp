@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "core/number_text.hpp"
+#include "core/parallel_for.hpp"
+#include "core/thread_count.hpp"
 #include "land/cell_heights.hpp"
 #include "model/control_names.hpp"
 
@@ -65,13 +67,16 @@ void CreateVCLR(RunContext& run) {
     throw std::logic_error("CreateVCLR needs the HeightGrid of ProcessElevation");
   colors.bytes.assign(kCellCount * kCellColorBytes, 0);
   const HeightColorTable table(run.state.palette);
+  const int threads = ThreadCount();
   for (int r = 0; r < kCellsPerSide; ++r) {
     int y0 = r * kQuadsPerCellSide;
-    for (int c = 0; c < kCellsPerSide; ++c) {
-      int cell = r * kCellsPerSide + c;
-      ColorCell(grid, table, c * kQuadsPerCellSide, y0,
-                colors.bytes.data() + kCellColorBytes * cell);
-    }
+    ParallelFor(kCellsPerSide, threads, [&](int begin, int end) {
+      for (int c = begin; c < end; ++c) {
+        int cell = r * kCellsPerSide + c;
+        ColorCell(grid, table, c * kQuadsPerCellSide, y0,
+                  colors.bytes.data() + kCellColorBytes * cell);
+      }
+    });
     run.progress.ShowProgress(CellRowProgressText("colors", y0));
     run.progress.YieldToUI();
   }

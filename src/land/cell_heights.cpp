@@ -1,4 +1,6 @@
 #include "land/cell_heights.hpp"
+#include "core/parallel_for.hpp"
+#include "core/thread_count.hpp"
 #include "model/control_names.hpp"
 
 #include <algorithm>
@@ -72,17 +74,29 @@ void CreateVHGT(RunContext& run) {
   cells.heightSteps.assign(std::size_t{kCellCount} * kVerticesPerCell, 0);
   run.state.clippedVertices.clear();
 
-  CellSteps steps;
+  const int threads = ThreadCount();
+  std::array<bool, kCellsPerSide> clipped;
   for (int r = 0; r < kCellsPerSide; ++r) {
     int y0 = r * kQuadsPerCellSide;
+    ParallelFor(kCellsPerSide, threads, [&](int begin, int end) {
+      CellSteps steps;
+      for (int c = begin; c < end; ++c) {
+        int x0 = c * kQuadsPerCellSide;
+        int cell = r * kCellsPerSide + c;
+        cells.baseHeight[cell] = grid.at(x0, y0);
+        ComputeSteps(grid, x0, y0, steps);
+        std::uint8_t* bytes = cells.heightSteps.data() + std::size_t{kVerticesPerCell} * cell;
+        clipped[c] = EncodeSteps(steps, bytes);
+      }
+    });
+    // Reports yield, so they stay on this thread, in cell order; clipping is
+    // rare enough that its cells' steps are simply computed again.
     for (int c = 0; c < kCellsPerSide; ++c) {
-      int x0 = c * kQuadsPerCellSide;
-      int cell = r * kCellsPerSide + c;
-      cells.baseHeight[cell] = grid.at(x0, y0);
-      ComputeSteps(grid, x0, y0, steps);
-      std::uint8_t* bytes = cells.heightSteps.data() + std::size_t{kVerticesPerCell} * cell;
-      if (EncodeSteps(steps, bytes))
-        ReportClippedSteps(run, steps, x0, y0);
+      if (!clipped[c])
+        continue;
+      CellSteps steps;
+      ComputeSteps(grid, c * kQuadsPerCellSide, y0, steps);
+      ReportClippedSteps(run, steps, c * kQuadsPerCellSide, y0);
     }
     run.progress.ShowProgress(CellRowProgressText("heights", y0));
     run.progress.YieldToUI();

@@ -99,7 +99,7 @@ const float* CellNormalsCalculator::decoded(int cellRow, int column) {
   float* row = rows_.data() + std::size_t{kVerticesPerCell} * kCellsPerSide * slot;
   if (rowInSlot_[slot] != cellRow) {
     for (int c = 0; c < kCellsPerSide; ++c)
-      DecodeCellHeights(heights_, cellRow * kCellsPerSide + c, row + kVerticesPerCell * c);
+      DecodeCellHeightsInUnits(heights_, cellRow * kCellsPerSide + c, row + kVerticesPerCell * c);
     rowInSlot_[slot] = cellRow;
   }
   return row + std::size_t{kVerticesPerCell} * column;

@@ -23,7 +23,7 @@ struct CellNormals {
   std::array<std::uint8_t, kWorldMapHeightBytes> mapHeights{};
 };
 
-// `heights`, `east` and `north` are decoded cells (DecodeCellHeights); `east`
+// `heights`, `east` and `north` are decoded cells (DecodeCellHeightsInUnits); `east`
 // and `north` are the neighbours, nullptr at the edge of the world.
 void ComputeVertexNormals(const float* heights, const float* east, const float* north,
                           std::uint8_t* normals);

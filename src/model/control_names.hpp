@@ -26,6 +26,8 @@ inline constexpr std::string_view txtConfineObjectsX2 = "txtConfineObjectsX2";
 inline constexpr std::string_view txtConfineObjectsY2 = "txtConfineObjectsY2";
 inline constexpr std::string_view chkCreateVCLR = "chkCreateVCLR";
 inline constexpr std::string_view chkCreateNormals = "chkCreateNormals";
+inline constexpr std::string_view chkCreateTextures = "chkCreateTextures";
+inline constexpr std::string_view txtTextureIndex = "txtTextureIndex";
 inline constexpr std::string_view txtLog = "txtLog";
 inline constexpr std::string_view txtObjectsCount = "txtObjectsCount";
 inline constexpr std::string_view txtTimes = "txtTimes";
@@ -42,7 +44,7 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
 }};
 
 inline constexpr auto kNamedInCode = [] {
-  std::array<std::string_view, 21 + 5 * 4> all = {txtESM,
+  std::array<std::string_view, 23 + 5 * 4> all = {txtESM,
                                                   txtESP,
                                                   txtBitmapCoast,
                                                   txtScaleCoast,
@@ -60,10 +62,12 @@ inline constexpr auto kNamedInCode = [] {
                                                   txtConfineObjectsY2,
                                                   chkCreateVCLR,
                                                   chkCreateNormals,
+                                                  chkCreateTextures,
+                                                  txtTextureIndex,
                                                   txtLog,
                                                   txtObjectsCount,
                                                   txtTimes};
-  std::size_t at = 21;
+  std::size_t at = 23;
   for (int band = 0; band < 5; ++band) {
     all[at++] = txtVCLRHeight[band];
     for (std::string_view color : txtVCLRColor[band])

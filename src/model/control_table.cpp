@@ -159,6 +159,17 @@ constexpr auto kControls = std::to_array<ControlSpec>({
           "Compute vertex normals and world-map heights so that the game lights the terrain and "
           "draws it on the map",
           22),
+    Check("chkCreateTextures", "Create Land Textures", 0,
+          "If checked Brackwyn will texture the landscape by the rules of the Texture Index File.",
+          23),
+    Caption("Texture Index File",
+            "File of rules that choose the land texture of every square by height, slope and mask "
+            "(see README).",
+            24),
+    Text("txtTextureIndex", "Texture Index File", "textures.csv",
+         "File of rules that choose the land texture of every square by height, slope and mask "
+         "(see README).",
+         true, 24, 1, 4),
     Frame("fraLog", "Vertex Height Clipping Errors", kLogFrameTip),
     Area("txtLog", "fraLog", kLogTip),
     Frame("fraObjectsCount", "Object Generation Count", kCountTip),

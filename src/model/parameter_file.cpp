@@ -1,4 +1,4 @@
-// "Parameters.ini" is not a text file: it is 32 records of 128 bytes, one per
+// "Parameters.ini" is not a text file: it is 34 records of 128 bytes, one per
 // editable setting, in the fixed order of kRecordOrder below (record n starts
 // at byte 128 (n - 1)).
 //
@@ -8,7 +8,7 @@
 //   state record: int16 LE check-box state, 0 unchecked, 1 checked, 2 grayed.
 //
 // Bytes after a record's data mean nothing; we write zeros and a full last
-// record (4096 bytes), and read files that stop right after a record's data
+// record (4352 bytes), and read files that stop right after a record's data
 // (3842 bytes for 31 records) too. The six fixed boxes have no record.
 //
 // Records 1 to 31 are the file as it was first defined. Every record after
@@ -40,7 +40,7 @@ constexpr std::size_t kLengthBytes = 2;
 constexpr std::size_t kMaxTextBytes = kRecordBytes - kLengthBytes;  // 126
 constexpr std::string_view kRole = "parameter file";
 
-constexpr std::array<std::string_view, 32> kRecordOrder = {
+constexpr std::array<std::string_view, 34> kRecordOrder = {
     "txtESM",
     "txtESP",
     "txtBitmapCoast",
@@ -73,9 +73,11 @@ constexpr std::array<std::string_view, 32> kRecordOrder = {
     "txtVCLR5B",
     "chkCreateVCLR",
     "chkCreateNormals",
+    "txtTextureIndex",
+    "chkCreateTextures",
 };
 constexpr std::size_t kRequiredRecords = 31;
-constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 4096
+constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 4352
 
 bool IsStateRecord(std::string_view name) {
   return FindControl(name)->kind == ControlKind::CheckBox;
@@ -111,20 +113,21 @@ std::string EncodeForRecord(const WindowModel& window, std::string_view name) {
   return std::move(encoded.bytes);
 }
 
+void EncodeRecord(const WindowModel& window, std::string_view name, std::uint8_t* record) {
+  if (IsStateRecord(name)) {
+    PutLittleEndian16(record, static_cast<std::uint16_t>(window.state(name)));
+    return;
+  }
+  std::string text = EncodeForRecord(window, name);
+  PutLittleEndian16(record, static_cast<std::uint16_t>(text.size()));
+  std::memcpy(record + kLengthBytes, text.data(), text.size());
+}
+
 // Every record is checked before the file is touched.
 std::vector<std::uint8_t> EncodeRecords(const WindowModel& window) {
   std::vector<std::uint8_t> bytes(kFileBytes, 0);
-  for (std::size_t i = 0; i < kRecordOrder.size(); ++i) {
-    std::string_view name = kRecordOrder[i];
-    std::uint8_t* record = bytes.data() + i * kRecordBytes;
-    if (IsStateRecord(name)) {
-      PutLittleEndian16(record, static_cast<std::uint16_t>(window.state(name)));
-      continue;
-    }
-    std::string text = EncodeForRecord(window, name);
-    PutLittleEndian16(record, static_cast<std::uint16_t>(text.size()));
-    std::memcpy(record + kLengthBytes, text.data(), text.size());
-  }
+  for (std::size_t i = 0; i < kRecordOrder.size(); ++i)
+    EncodeRecord(window, kRecordOrder[i], bytes.data() + i * kRecordBytes);
   return bytes;
 }
 

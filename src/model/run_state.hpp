@@ -11,6 +11,7 @@
 #include "core/random_stream.hpp"
 #include "model/height_grid.hpp"
 #include "model/land_data.hpp"
+#include "model/land_textures.hpp"
 #include "model/object_palette.hpp"
 #include "model/progress_reporter.hpp"
 #include "model/run_parameters.hpp"
@@ -42,6 +43,7 @@ struct RunState {
   VertexColorPalette palette{};
   CellHeights cellHeights;
   CellColors cellColors;
+  LandTextures landTextures;  // empty unless the land is textured
   ObjectPalette objectPalette;
   ObjectCounts objectCounts{};
   RandomStream random;

@@ -1,29 +1,25 @@
 #include "objects/place_objects.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/number_text.hpp"
 #include "core/run_error.hpp"
+#include "core/thread_count.hpp"
 #include "model/control_names.hpp"
 #include "model/setting_number.hpp"
+#include "objects/draws_ahead.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_window.hpp"
 
 namespace brackwyn {
 namespace {
 
-constexpr int kSubCellsPerPixel = kSubCellsPerPixelSide * kSubCellsPerPixelSide;  // 64
 constexpr int kLastSubCell = kSubCellGridSide - 1;
-constexpr std::size_t kCompareLanes = 16;
 
 // A square of `size` sub-cells covers anchor offsets -back .. size - back - 1
 // on each axis; back is size / 2 rounded half to even.
@@ -52,47 +48,6 @@ struct KindSquares {
   Square base;
   Square top;
 };
-
-// Appends the kind numbers whose draw is below their limit, in kind order.
-// `limits` holds 0 for kinds that cannot qualify and for the padding up to a
-// multiple of 16; `draws` may be read that far.
-int CollectCandidates(const std::uint8_t* draws, const std::uint8_t* limits, int kinds,
-                      std::uint8_t* out) {
-  int n = 0;
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  for (int c = 0; c < kinds; c += static_cast<int>(kCompareLanes)) {
-    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draws + c));
-    __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(limits + c));
-    // limit - draw saturates to 0 exactly when the draw is not below the limit
-    auto notBelow =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(l, d), zero)));
-    unsigned below = ~notBelow & 0xFFFFu;
-    while (below != 0) {
-      out[n++] = static_cast<std::uint8_t>(c + std::countr_zero(below) + 1);
-      below &= below - 1;
-    }
-  }
-#else
-  for (int k = 0; k < kinds; ++k) {
-    out[n] = static_cast<std::uint8_t>(k + 1);
-    n += draws[k] < limits[k];
-  }
-#endif
-  return n;
-}
-
-// The first marked position in [from, end), or end.
-std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t end) {
-  std::size_t word = from / 64;
-  std::uint64_t bits = mask[word] & (~std::uint64_t{0} << (from % 64));
-  while (bits == 0) {
-    if (++word * 64 >= end)
-      return end;
-    bits = mask[word];
-  }
-  return std::min(end, word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
-}
 
 double ReadDivisor(const WindowModel& window) {
   constexpr std::string_view kName = control::txtObjectDivisor;
@@ -123,42 +78,24 @@ class Placer {
   void readDivisor();
   void readColumns();
   void yield();
-  void placePixel(int x, int y);
-  void placeWithAllKinds(int x, int y, int highestLimit);
-  void placeWithQualifyingKinds(int x, int y, int qualifying);
+  void placeRow(int y);
   void tryPlace(int kind, int sx, int sy);
-  // n / kindCount for n below 2^16: a multiplication by the rounded-up
-  // reciprocal is exact there, because its error stays below 2^-16 while the
-  // fraction of n / kindCount is never closer to 1 than 1 / 255.
-  std::size_t divideByKinds(std::size_t n) const { return (n * kindsReciprocal_) >> 32; }
   void showRowProgress(int y);
 
   RunContext& run_;
   const ObjectDensity& density_;
-  const int kinds_;
-  const std::uint64_t drawsPerPixel_;
-  const std::uint64_t kindsReciprocal_;
-  const std::uint64_t key_;
   std::uint64_t counter_;
 
   std::vector<KindSquares> squares_;  // by kind number
   PlacementWindow base_;
   PlacementWindow top_;
   PlacementWindow objects_;
+  std::optional<DrawsAhead> draws_;
 
-  int limitOf_[256] = {};  // by density
-  int lowestQualifyingDensity_ = 256;
+  double divisor_ = 0;
   bool columnsStale_ = true;
   int x1_ = 0;
   int x2_ = -1;
-
-  // Per pixel: the limit of every kind (padded), and the kinds that qualify.
-  std::vector<std::uint8_t> limits_;
-  std::vector<std::uint8_t> qualifyingKind_;  // 0-based kind index
-  std::vector<int> qualifyingLimit_;
-  std::vector<std::uint8_t> draws_;      // top bytes of one pixel's draws
-  std::vector<std::uint64_t> lowDraws_;  // which of them are below the highest limit
-  std::vector<std::uint8_t> candidates_;
 };
 
 int ReachBelow(const std::vector<KindSquares>& squares, Square KindSquares::*which) {
@@ -184,47 +121,19 @@ std::vector<KindSquares> SquaresOf(const ObjectPalette& palette) {
   return squares;
 }
 
-// Room for a pixel's draws, its extra choice draws, rounding to whole mask
-// words and the over-read of the last comparison.
-std::size_t DrawBufferSize(int kinds) {
-  std::size_t draws =
-      static_cast<std::size_t>(kSubCellsPerPixel) * (static_cast<std::size_t>(kinds) + 1);
-  return (draws + kCompareLanes + 63) / 64 * 64 + 64;
-}
-
-std::size_t PaddedLanes(int kinds) {
-  return (static_cast<std::size_t>(kinds) + kCompareLanes - 1) / kCompareLanes * kCompareLanes;
-}
-
 Placer::Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& files)
     : run_(run),
       density_(density),
-      kinds_(density.kindCount()),
-      drawsPerPixel_(std::uint64_t{kSubCellsPerPixel} * static_cast<std::uint64_t>(kinds_)),
-      kindsReciprocal_((std::uint64_t{1} << 32) / static_cast<std::uint64_t>(kinds_) + 1),
-      key_(run.state.random.key()),
       counter_(run.state.random.position()),
       squares_(SquaresOf(run.state.objectPalette)),
       base_(files.base, ReachBelow(squares_, &KindSquares::base),
             ReachAbove(squares_, &KindSquares::base)),
       top_(files.top, ReachBelow(squares_, &KindSquares::top),
            ReachAbove(squares_, &KindSquares::top)),
-      objects_(files.objects, 0, 0),
-      limits_(PaddedLanes(kinds_), 0),
-      qualifyingKind_(static_cast<std::size_t>(kinds_)),
-      qualifyingLimit_(static_cast<std::size_t>(kinds_)),
-      draws_(DrawBufferSize(kinds_), 0),
-      lowDraws_(DrawBufferSize(kinds_) / 64, 0),
-      candidates_(static_cast<std::size_t>(kinds_)) {}
+      objects_(files.objects, 0, 0) {}
 
 void Placer::readDivisor() {
-  double divisor = ReadDivisor(run_.window);
-  lowestQualifyingDensity_ = 256;
-  for (int density = 255; density >= 0; --density) {
-    limitOf_[density] = CandidateLimit(density, divisor);
-    if (limitOf_[density] > 0)
-      lowestQualifyingDensity_ = density;
-  }
+  divisor_ = ReadDivisor(run_.window);
 }
 
 void Placer::readColumns() {
@@ -245,18 +154,14 @@ void Placer::placeAll() {
   readDivisor();
   const int y1 = ReadConfineValue(run_.window, control::txtConfineObjectsY1);
   const int y2 = ReadConfineValue(run_.window, control::txtConfineObjectsY2);
+  draws_.emplace(density_, run_.state.random.key(), y2, ThreadCount());
   for (int y = y1; y <= y2; ++y) {
     if (columnsStale_)
       readColumns();
     base_.enterPixelRow(y);
     top_.enterPixelRow(y);
     objects_.enterPixelRow(y);
-    const int x1 = x1_;
-    const int x2 = x2_;
-    for (int x = x1; x <= x2; ++x) {
-      placePixel(x, y);
-      yield();
-    }
+    placeRow(y);
     showRowProgress(y);
     run_.window.setText(control::txtObjectsCount, ObjectCountsText(run_.state.objectCounts));
     yield();
@@ -264,6 +169,7 @@ void Placer::placeAll() {
   base_.finish();
   top_.finish();
   objects_.finish();
+  draws_.reset();
   run_.state.random.skip(counter_ - run_.state.random.position());
 }
 
@@ -277,98 +183,25 @@ void Placer::showRowProgress(int y) {
                              run_.window.text(kName) + " - " + number + "% Complete");
 }
 
-void Placer::placePixel(int x, int y) {
-  if (density_.highest(x, y) < lowestQualifyingDensity_) {
-    counter_ += drawsPerPixel_;  // no kind can be a candidate: skip the draws unseen
-    return;
-  }
-  const std::uint8_t* densities = density_.pixel(x, y);
-  int qualifying = 0;
-  int highestLimit = 0;
-  for (int k = 0; k < kinds_; ++k) {
-    int limit = limitOf_[densities[k]];
-    limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
-    qualifying += limit > 0;
-    highestLimit = std::max(highestLimit, limit);
-  }
-  // Computing every kind's draw in bulk beats computing a few one by one
-  // unless only a small share of the kinds qualifies.
-  if (highestLimit <= 255 && qualifying * 4 >= kinds_) {
-    placeWithAllKinds(x, y, highestLimit);
-    return;
-  }
-  qualifying = 0;
-  for (int k = 0; k < kinds_; ++k) {
-    int limit = limitOf_[densities[k]];
-    if (limit > 0) {
-      qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
-      qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;
-      ++qualifying;
+// The row's attempts may have been drawn ahead; a divisor changed in the
+// middle of the row invalidates those of the pixels still to come.
+void Placer::placeRow(int y) {
+  const DrawSettings settings{divisor_, x1_, x2_};
+  const RowAttempts* row = &draws_->take(y, settings, counter_);
+  std::size_t next = 0;
+  for (int x = settings.x1; x <= settings.x2; ++x) {
+    const auto pixel = static_cast<std::size_t>(x - row->from);
+    for (; next < row->pixelEnd[pixel]; ++next) {
+      std::uint32_t attempt = row->attempts[next];
+      tryPlace(RowAttempts::Kind(attempt), RowAttempts::Column(attempt),
+               8 * y + RowAttempts::SubRow(attempt));
     }
-  }
-  placeWithQualifyingKinds(x, y, qualifying);
-}
-
-// The pixel's draws are computed in bulk, and a bit mask marks those low
-// enough to make any kind a candidate, so the search jumps from one such draw
-// to the next. Sub-cells in between have no candidate and use exactly
-// kindCount draws each; a sub-cell with a candidate uses one more, which
-// shifts the draws of every later sub-cell by one.
-void Placer::placeWithAllKinds(int x, int y, int highestLimit) {
-  const std::uint64_t first = counter_;
-  const auto kinds = static_cast<std::size_t>(kinds_);
-  const auto lowBound = static_cast<std::uint8_t>(highestLimit);
-  std::size_t computed = 0;  // a multiple of 64
-  auto computeUpTo = [&](std::size_t end) {
-    if (end <= computed)
-      return;
-    end = (end + 63) / 64 * 64;
-    RandomStream::TopBytesMarkingLow(key_, first + computed, end - computed, lowBound,
-                                     draws_.data() + computed, lowDraws_.data() + computed / 64);
-    computed = end;
-  };
-  std::size_t pos = 0;  // the draws of the current sub-cell start here
-  int subCell = 0;
-  while (subCell < kSubCellsPerPixel) {
-    const std::size_t end = pos + kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
-    computeUpTo(end);
-    std::size_t low = NextMarked(lowDraws_.data(), pos, end);
-    if (low == end)
-      break;
-    std::size_t skipped = divideByKinds(low - pos);
-    subCell += static_cast<int>(skipped);
-    pos += skipped * kinds;
-    int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());
-    if (n == 0) {
-      pos += kinds;
-      ++subCell;
-      continue;
+    counter_ = row->counterAfter[pixel];
+    yield();
+    if (divisor_ != row->settings.divisor && x < settings.x2) {
+      row = &draws_->redraw(x + 1, {divisor_, settings.x1, settings.x2}, counter_);
+      next = 0;
     }
-    std::uint32_t choice = RandomStream::Bits24(key_, first + pos + kinds);
-    pos += kinds + 1;
-    tryPlace(candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24], 8 * x + (subCell & 7),
-             8 * y + (subCell >> 3));
-    ++subCell;
-  }
-  pos += kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
-  counter_ = first + pos;
-}
-
-void Placer::placeWithQualifyingKinds(int x, int y, int qualifying) {
-  for (int i = 0; i < kSubCellsPerPixel; ++i) {
-    int n = 0;
-    for (int j = 0; j < qualifying; ++j) {
-      std::uint8_t kindIndex = qualifyingKind_[static_cast<std::size_t>(j)];
-      std::uint32_t top = RandomStream::Bits24(key_, counter_ + kindIndex) >> 16;
-      candidates_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(kindIndex + 1);
-      n += static_cast<int>(top) < qualifyingLimit_[static_cast<std::size_t>(j)];
-    }
-    counter_ += static_cast<std::uint64_t>(kinds_);
-    if (n == 0)
-      continue;
-    std::uint32_t choice = RandomStream::Bits24(key_, counter_++);
-    tryPlace(candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24], 8 * x + (i & 7),
-             8 * y + (i >> 3));
   }
 }
 
@@ -390,11 +223,6 @@ void Placer::tryPlace(int kind, int sx, int sy) {
 }
 
 }  // namespace
-
-int CandidateLimit(int density, double divisor) {
-  double quotient = std::floor(static_cast<double>(density) / divisor);
-  return quotient >= 256 ? 256 : static_cast<int>(quotient);
-}
 
 void PlaceObjects(RunContext& run, const ObjectDensity& density, PlacementFiles& files) {
   Placer placer(run, density, files);

@@ -5,17 +5,10 @@
 
 #include "model/run_state.hpp"
 #include "objects/object_density.hpp"
+#include "objects/placement_draws.hpp"
 #include "objects/placement_files.hpp"
 
 namespace brackwyn {
-
-// The highest draw value t = floor(256 r) + 1 (1..256) that still makes a kind
-// of this density a candidate under divisor d: floor(density / d), capped at
-// 256. "density / d >= t" in double precision holds exactly when t is at most
-// this value, because t is an integer and x >= t <=> floor(x) >= t for any
-// real x; taking the floor of the same double quotient keeps the comparison
-// exact for every divisor, whole or not.
-int CandidateLimit(int density, double divisor);
 
 // Visits the sub-cells of the confine box in placement order, drawing from
 // run.state.random, marking the grids and counting placed objects in

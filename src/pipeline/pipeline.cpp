@@ -12,6 +12,7 @@
 #include "objects/create_objects.hpp"
 #include "pipeline/initialize_variables.hpp"
 #include "plugin/create_esp.hpp"
+#include "textures/create_vtex.hpp"
 
 namespace brackwyn {
 namespace {
@@ -24,6 +25,7 @@ void RunStages(RunContext& run) {
   CreateObjects(run);
   CreateVHGT(run);
   CreateVCLR(run);
+  CreateVTEX(run);
   CreateESP(run);
 }
 

@@ -1,4 +1,4 @@
-// The run behind the start button: the eight stages in order, then the idle
+// The run behind the start button: the stages in order, then the idle
 // caption and the completion message.
 #pragma once
 

@@ -12,6 +12,8 @@
 //            324  "MAST", n + 1: the master's name with a closing zero
 //            333 + n  "DATA", 8: the master's length, 64-bit
 //   STAT records, one per object kind, only when objects are on (checked)
+//   LTEX records, one per used land texture, only when the land is textured
+//   (land_texture_records.cpp)
 //   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
 //   (land_record.cpp); 45 + 29739 bytes a cell without objects
 //
@@ -33,12 +35,15 @@
 #include "core/positioned_file.hpp"
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
+#include "core/sequence_ahead.hpp"
+#include "core/thread_count.hpp"
 #include "core/whole_file.hpp"
 #include "land/cell_normals.hpp"
 #include "model/control_names.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
+#include "plugin/land_texture_records.hpp"
 #include "plugin/object_records.hpp"
 #include "plugin/record_writer.hpp"
 
@@ -57,8 +62,10 @@ void RequireLandData(const RunState& state) {
   const auto cells = static_cast<std::size_t>(kCellCount);
   if (state.cellHeights.baseHeight.size() < cells ||
       state.cellHeights.heightSteps.size() < cells * kVerticesPerCell ||
-      state.cellColors.bytes.size() < cells * kCellColorBytes) {
-    throw std::logic_error("CreateESP needs the heights and colours of every cell");
+      state.cellColors.bytes.size() < cells * kCellColorBytes ||
+      (!state.landTextures.empty() &&
+       state.landTextures.squares.size() < cells * kTextureSquaresPerCell)) {
+    throw std::logic_error("CreateESP needs the heights, colours and textures of every cell");
   }
 }
 
@@ -81,32 +88,119 @@ std::string ProgressText(int cellIndex) {
   return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
 }
 
-// The header record and, when objects are on, the statics behind it. Returns
-// the number of STAT records written.
+// The header record and, when objects are on, the statics behind it, then the
+// land textures. Returns the number of STAT and LTEX records written.
 std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
                                    RecordWriter& out) {
   WriteHeaderRecord(out, run.window.text(control::txtESM), masterLength);
-  if (createObjects != 1)
-    return 0;
-  return WriteStaticsBlock(run.state.objectPalette, out);
+  std::int32_t records = 0;
+  if (createObjects == 1)
+    records += WriteStaticsBlock(run.state.objectPalette, out);
+  return records + WriteLandTextureRecords(run.state.landTextures, out);
 }
+
+// Where a cell's references lie in its encoded records.
+struct ReferenceBlock {
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
 
 // The cell's CELL record, with its references when objects are not off, and
 // its LAND record (with normals when `normals` is set), built in `out`.
-void BuildCell(RunContext& run, CellPosition cell, int createObjects,
-               std::unique_ptr<CellReferenceWriter>& references,
-               std::optional<CellNormalsCalculator>& normals, RecordWriter& out) {
+// References draw from `random`. Runs on the encoding thread, so it never
+// reads the window: a setting it needs is read by CreateESP and passed in;
+// EncodedCells encodes again when a live one differs from the one the cells
+// ahead were encoded with.
+ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
+                         std::unique_ptr<CellReferenceWriter>& references,
+                         std::optional<CellNormalsCalculator>& normals, RandomStream& random,
+                         RecordWriter& out) {
   out.clear();
   StartCellRecord(out, cell);
+  ReferenceBlock block;
   if (createObjects != 0) {
     if (!references)
       references = std::make_unique<CellReferenceWriter>(run);
-    references->writeCell(cell.column(), cell.row(), out);
+    block.start = references->encodeCell(cell.column(), cell.row(), out, random);
+    block.end = out.size();
   }
   out.endRecord();
   const CellNormals* cellNormals = normals ? &normals->compute(cell.index) : nullptr;
-  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals);
+  WriteLandRecord(out, cell, run.state.cellHeights, run.state.cellColors, cellNormals,
+                  run.state.landTextures.cell(cell.index));
+  return block;
 }
+
+struct EncodedCell {
+  int createObjects = 0;
+  std::uint64_t drawsBefore = 0;
+  RandomStream randomAfter;
+  ReferenceBlock references;
+  RecordWriter records;
+};
+
+// Cells are encoded on a second thread while this one writes them, assuming
+// the object check box keeps its state; a cell asked for under another state
+// or from another position of the random stream is encoded again. Writing
+// the scratch file of references stays with the writing thread, in order.
+class EncodedCells {
+ public:
+  EncodedCells(RunContext& run, int threads, bool normals) : run_(run), threaded_(threads >= 2) {
+    if (normals)
+      normals_.emplace(run.state.cellHeights);
+  }
+
+  // Cell `index` encoded under `createObjects`, its references kept, the
+  // run's random stream moved past them.
+  const RecordWriter& take(int index, int createObjects) {
+    if (!threaded_) {
+      encode(index, createObjects, run_.state.random, *current_);
+    } else {
+      if (!ahead_.running() || aheadState_ != createObjects || ahead_.next() != index)
+        start(index, createObjects);
+      std::unique_ptr<EncodedCell> cell = ahead_.take();
+      if (cell->drawsBefore != run_.state.random.position()) {
+        start(index, createObjects);
+        cell = ahead_.take();
+      }
+      ahead_.recycle(std::move(current_));
+      current_ = std::move(cell);
+      run_.state.random = current_->randomAfter;
+    }
+    const ReferenceBlock& block = current_->references;
+    if (current_->createObjects != 0)
+      references_->keepInReferencesFile(current_->records.bytes().data() + block.start,
+                                        block.end - block.start);
+    return current_->records;
+  }
+
+ private:
+  // Deep enough to ride out a cell dense with references.
+  static constexpr std::size_t kCellsAhead = 8;
+
+  void encode(int index, int createObjects, RandomStream& random, EncodedCell& cell) {
+    cell.createObjects = createObjects;
+    cell.drawsBefore = random.position();
+    cell.references = BuildCell(run_, CellPosition{index}, createObjects, references_, normals_,
+                                random, cell.records);
+    cell.randomAfter = random;
+  }
+
+  void start(int index, int createObjects) {
+    aheadState_ = createObjects;
+    ahead_.start(index, kCellCount - 1,
+                 [this, createObjects, random = run_.state.random](
+                     int i, EncodedCell& cell) mutable { encode(i, createObjects, random, cell); });
+  }
+
+  RunContext& run_;
+  const bool threaded_;
+  std::unique_ptr<CellReferenceWriter> references_;  // made when first needed
+  std::optional<CellNormalsCalculator> normals_;
+  std::unique_ptr<EncodedCell> current_ = std::make_unique<EncodedCell>();
+  int aheadState_ = 0;
+  SequenceAhead<EncodedCell> ahead_{kCellsAhead};  // last: stops before what it uses goes
+};
 
 }  // namespace
 
@@ -122,18 +216,14 @@ void CreateESP(RunContext& run) {
   int createObjects = CreateObjectsState(run);
   run.state.placedObjects.clear();
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
-  RecordWriter out;  // reused for every cell, so its buffer is allocated once
+  RecordWriter out;  // the header and the statics
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
   plugin.append(out.bytes());
 
-  std::unique_ptr<CellReferenceWriter> references;  // made when first needed
   // Read once: every cell of one plugin gets normals, or none does.
-  std::optional<CellNormalsCalculator> normals;
-  if (run.window.state(control::chkCreateNormals) != 0)
-    normals.emplace(run.state.cellHeights);
+  EncodedCells cells(run, ThreadCount(), run.window.state(control::chkCreateNormals) != 0);
   for (int index = 0; index < kCellCount; ++index) {
-    BuildCell(run, CellPosition{index}, createObjects, references, normals, out);
-    plugin.append(out.bytes());
+    plugin.append(cells.take(index, createObjects).bytes());
     recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())

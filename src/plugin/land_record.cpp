@@ -19,8 +19,20 @@
 //                  normals are on (land/cell_normals.cpp)
 //    17056      8  "VCLR", 12675
 //    17064  12675  vertex colours: red, green, blue per vertex, vertex order
+//
+// Textured land adds one sub-record, 520 bytes (30259 a record), and the
+// texture bit (4) in the land flags, 15:
+//
+//    29739      8  "VTEX", 512
+//    29747    512  the texture of each of the 16 x 16 squares, uint16: its
+//                  LTEX index + 1, or 0 for the game's default texture
+//
+// VTEX does not store the squares row by row: it holds four by four blocks
+// of four by four squares, blocks row by row from the south-west, and the
+// squares of each block row by row, the order the game reads them in.
 #include "plugin/land_record.hpp"
 
+#include <array>
 #include <span>
 
 namespace brackwyn {
@@ -29,6 +41,8 @@ namespace {
 // Bit 0 heights, bit 1 vertex colours; bit 3 is set too, its meaning is not
 // documented.
 constexpr std::int32_t kLandDataFlags = 11;
+constexpr std::int32_t kLandTexturesFlag = 4;
+constexpr int kBlockSide = 4;  // squares per block side, and blocks per cell side
 
 void WriteHeights(RecordWriter& out, CellPosition cell, const CellHeights& heights) {
   out.startSubRecord("VHGT");
@@ -48,20 +62,42 @@ void WriteBytesOrZeros(RecordWriter& out, Tag tag, const std::array<std::uint8_t
   out.endSubRecord();
 }
 
+void WriteTextures(RecordWriter& out, std::span<const std::uint16_t> squares) {
+  std::array<std::uint8_t, kLandTextureBytes> bytes;
+  std::size_t at = 0;
+  for (int blockV = 0; blockV < kBlockSide; ++blockV) {
+    for (int blockU = 0; blockU < kBlockSide; ++blockU) {
+      for (int v = blockV * kBlockSide; v < (blockV + 1) * kBlockSide; ++v) {
+        for (int u = blockU * kBlockSide; u < (blockU + 1) * kBlockSide; ++u) {
+          std::uint16_t value =
+              squares[static_cast<std::size_t>(v * kTextureSquaresPerCellSide + u)];
+          bytes[at++] = static_cast<std::uint8_t>(value);
+          bytes[at++] = static_cast<std::uint8_t>(value >> 8);
+        }
+      }
+    }
+  }
+  out.writeSubRecord("VTEX", bytes);
+}
+
 }  // namespace
 
 void WriteLandRecord(RecordWriter& out, CellPosition cell, const CellHeights& heights,
-                     const CellColors& colors, const CellNormals* normals) {
+                     const CellColors& colors, const CellNormals* normals,
+                     std::span<const std::uint16_t> textureSquares) {
+  const bool textured = !textureSquares.empty();
   out.startRecord("LAND");
   out.startSubRecord("INTV");
   out.writeInt32(cell.gridX());
   out.writeInt32(cell.gridY());
   out.endSubRecord();
-  out.writeInt32SubRecord("DATA", kLandDataFlags);
+  out.writeInt32SubRecord("DATA", kLandDataFlags | (textured ? kLandTexturesFlag : 0));
   WriteBytesOrZeros(out, "VNML", normals != nullptr ? &normals->normals : nullptr);
   WriteHeights(out, cell, heights);
   WriteBytesOrZeros(out, "WNAM", normals != nullptr ? &normals->mapHeights : nullptr);
   out.writeSubRecord("VCLR", std::span(colors.cell(cell.index), kCellColorBytes));
+  if (textured)
+    WriteTextures(out, textureSquares);
   out.endRecord();
 }
 

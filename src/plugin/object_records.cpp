@@ -92,7 +92,7 @@ struct CellReferenceWriter::Impl {
   explicit Impl(RunContext& run);
 
   void writeReferences(int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
-                       RecordWriter& out);
+                       RandomStream& random, RecordWriter& out);
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
   RunContext& run;
@@ -112,9 +112,8 @@ CellReferenceWriter::Impl::Impl(RunContext& run)
 
 void CellReferenceWriter::Impl::writeReferences(
     int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
-    RecordWriter& out) {
+    RandomStream& random, RecordWriter& out) {
   const ObjectPalette& palette = run.state.objectPalette;
-  RandomStream& random = run.state.random;
   const int originX = (column - kCellGridOrigin) * kUnitsPerCell;
   const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
   std::int32_t number = 0;
@@ -152,12 +151,21 @@ CellReferenceWriter::CellReferenceWriter(RunContext& run) : impl_(std::make_uniq
 CellReferenceWriter::~CellReferenceWriter() = default;
 
 void CellReferenceWriter::writeCell(int column, int row, RecordWriter& cellRecord) {
+  std::size_t blockStart = encodeCell(column, row, cellRecord, impl_->run.state.random);
+  keepInReferencesFile(cellRecord.bytes().data() + blockStart, cellRecord.size() - blockStart);
+}
+
+std::size_t CellReferenceWriter::encodeCell(int column, int row, RecordWriter& cellRecord,
+                                            RandomStream& random) {
   const auto& anchors = impl_->placed.anchorsOf(column, row);
   cellRecord.writeInt32SubRecord("NAM0", static_cast<std::int32_t>(anchors.size()));
   std::size_t blockStart = cellRecord.size();
-  impl_->writeReferences(column, row, anchors, cellRecord);
-  impl_->keepInReferencesFile(cellRecord.bytes().data() + blockStart,
-                              cellRecord.size() - blockStart);
+  impl_->writeReferences(column, row, anchors, random, cellRecord);
+  return blockStart;
+}
+
+void CellReferenceWriter::keepInReferencesFile(const std::uint8_t* block, std::size_t size) {
+  impl_->keepInReferencesFile(block, size);
 }
 
 }  // namespace brackwyn

@@ -32,6 +32,13 @@ class CellReferenceWriter {
 
   void writeCell(int column, int row, RecordWriter& cellRecord);
 
+  // writeCell in two halves, for a caller that encodes cells on another
+  // thread than the one writing them: the NAM0 sub-record and references,
+  // drawing from `random`, returning where the references start in
+  // `cellRecord`; then, in cell order, keeping them in FRMR.dat.
+  std::size_t encodeCell(int column, int row, RecordWriter& cellRecord, RandomStream& random);
+  void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

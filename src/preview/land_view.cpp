@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "land/decoded_heights.hpp"
+#include "model/decoded_heights.hpp"
 
 namespace brackwyn {
 

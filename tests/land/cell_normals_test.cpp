@@ -98,7 +98,7 @@ class WorldNormals : public ::testing::Test {
 
 Cell Decoded(const CellHeights& cells, int cell) {
   Cell heights;
-  DecodeCellHeights(cells, cell, heights.data());
+  DecodeCellHeightsInUnits(cells, cell, heights.data());
   return heights;
 }
 

@@ -91,7 +91,7 @@ class ParameterFile : public ::testing::Test {
 TEST_F(ParameterFile, DefaultsGiveTheKnownBytes) {
   SaveParameters(window, file());
   Bytes bytes = saved();
-  ASSERT_EQ(bytes.size(), 4096u);
+  ASSERT_EQ(bytes.size(), 4352u);
   EXPECT_EQ(Record(bytes, 1), TextRecord("Brackwyn.esm"));
   EXPECT_EQ(Record(bytes, 5), TextRecord("1000"));
   EXPECT_EQ(Record(bytes, 8), StateRecord(0));
@@ -244,6 +244,32 @@ TEST_F(ParameterFile, ShortFileAppliesWhatItHoldsAndReportsTheRest) {
   EXPECT_NE(report.keptSettings[0].find("txtObjectSeed"), std::string::npos);
   EXPECT_NE(report.keptSettings[0].find("ends inside its record"), std::string::npos);
   EXPECT_NE(report.keptSettings.back().find("chkCreateVCLR"), std::string::npos);
+}
+
+// Records 33 and 34 came later: a file that ends before them leaves their
+// settings alone and says nothing; record 32 belongs to no setting here.
+TEST_F(ParameterFile, TextureRecords33And34RoundTripAndMayBeMissing) {
+  window.setText("txtTextureIndex", "rules.csv");
+  window.setState("chkCreateTextures", 2);
+  SaveParameters(window, file());
+  Bytes bytes = saved();
+  EXPECT_EQ(Record(bytes, 32), StateRecord(0));
+  EXPECT_EQ(Record(bytes, 33), TextRecord("rules.csv"));
+  EXPECT_EQ(Record(bytes, 34), StateRecord(2));
+  window.resetToDefaults();
+  EXPECT_TRUE(LoadParameters(window, file()).keptSettings.empty());
+  EXPECT_EQ(window.text("txtTextureIndex"), "rules.csv");
+  EXPECT_EQ(window.state("chkCreateTextures"), 2);
+
+  for (std::size_t size : {std::size_t{128 * 33}, std::size_t{3968}, std::size_t{3842}}) {
+    bytes.resize(size);
+    WriteBytes(file(), bytes);
+    window.setText("txtTextureIndex", "kept.csv");
+    window.setState("chkCreateTextures", 1);
+    EXPECT_TRUE(LoadParameters(window, file()).keptSettings.empty()) << size;
+    EXPECT_EQ(window.text("txtTextureIndex"), size > 128 * 32 ? "rules.csv" : "kept.csv") << size;
+    EXPECT_EQ(window.state("chkCreateTextures"), 1) << size;
+  }
 }
 
 TEST_F(ParameterFile, FileEndingAfterTheLastStateIsComplete) {

@@ -248,6 +248,54 @@ TEST(CreateESP, NormalsFillVnmlAndWnamOfEveryLandRecord) {
   EXPECT_EQ(CountLines(dump.text, "Record: LAND"), std::size_t{kCellCount});
 }
 
+std::string SubRecordText(const std::vector<std::uint8_t>& bytes,
+                          const testing::SubRecordView& sub) {
+  auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(sub.dataOffset);
+  return std::string(begin, begin + static_cast<std::ptrdiff_t>(sub.dataSize));
+}
+
+// Two textures, of which the second is used first: LTEX records follow the
+// header in the order given, the count includes them, every LAND has VTEX.
+TEST(CreateESP, TexturedLandGetsLtexRecordsAndVtexInEveryLand) {
+  testing::TestRun run;
+  PrepareRun(run);
+  run.state.landTextures.used = {{"ex_sand", "tx_sand.dds"}, {"ex_rock", "tx_rock.dds"}};
+  run.state.landTextures.squares.assign(std::size_t{kCellCount} * 256, 0);
+  for (std::size_t i = 0; i < run.state.landTextures.squares.size(); i += 3)
+    run.state.landTextures.squares[i] = static_cast<std::uint16_t>(1 + i % 2);
+  CreateESP(run.context);
+  auto bytes = ReadPlugin(run.folder / "Brackwyn.esp");
+  auto records = testing::ParseRecords(bytes);
+  ASSERT_EQ(records.size(), 1u + 2u + 5408u);
+  EXPECT_EQ(ReadInt32(bytes, 320), 5410);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const auto& ltex = records[1 + i];
+    ASSERT_EQ(ltex.tag, "LTEX");
+    ASSERT_EQ(ltex.subRecords.size(), 3u);
+    EXPECT_EQ(ltex.subRecords[0].tag, "NAME");
+    EXPECT_EQ(SubRecordText(bytes, ltex.subRecords[0]), run.state.landTextures.used[i].id + '\0');
+    EXPECT_EQ(ltex.subRecords[1].tag, "INTV");
+    ASSERT_EQ(ltex.subRecords[1].dataSize, 4u);
+    EXPECT_EQ(ReadInt32(bytes, ltex.subRecords[1].dataOffset), static_cast<int>(i));
+    EXPECT_EQ(ltex.subRecords[2].tag, "DATA");
+    EXPECT_EQ(SubRecordText(bytes, ltex.subRecords[2]), run.state.landTextures.used[i].file + '\0');
+  }
+  for (int index = 0; index < kCellCount; ++index) {
+    const auto& land = records[4 + 2 * static_cast<std::size_t>(index)];
+    ASSERT_EQ(land.tag, "LAND") << index;
+    ASSERT_EQ(land.size, 30259u) << index;
+    ASSERT_EQ(land.subRecords.back().tag, "VTEX") << index;
+  }
+  std::string esmtool = FindEsmtool();
+  if (esmtool.empty())
+    GTEST_SKIP() << "esmtool (OpenMW) is not installed";
+  EsmtoolDump dump = DumpWithEsmtool(esmtool, run.folder / "Brackwyn.esp");
+  ASSERT_TRUE(dump.ok) << Tail(dump.text);
+  EXPECT_EQ(CountLines(dump.text, "Record: LTEX"), 2u);
+  EXPECT_NE(dump.text.find("tx_rock.dds"), std::string::npos);
+  EXPECT_EQ(CountLines(dump.text, "Record: LAND"), std::size_t{kCellCount});
+}
+
 // MAST names the master as the window shows it when the header is built; the
 // length comes from the file named when the run started, in all 64 bits.
 TEST(CreateESP, MasterNameIsLiveAndItsLengthIsTheFilesTrue64BitLength) {

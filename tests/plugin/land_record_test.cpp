@@ -79,5 +79,40 @@ TEST_P(LandRecord, CarriesTheCellsPositionHeightsAndColours) {
 
 INSTANTIATE_TEST_SUITE_P(Cells, LandRecord, ::testing::Values(0, 51, 52, 1378, 2703));
 
+// Square (u, v) of the hand-built cell holds 100 + 16 v + u, so every value
+// says where it came from. VTEX holds 4 x 4 blocks of 4 x 4 squares.
+TEST(TexturedLandRecord, AddsVtexInBlockOrderAndTheTextureFlag) {
+  std::vector<std::uint16_t> squares(256);
+  for (int v = 0; v < 16; ++v)
+    for (int u = 0; u < 16; ++u)
+      squares[static_cast<std::size_t>(16 * v + u)] = static_cast<std::uint16_t>(100 + 16 * v + u);
+  RecordWriter out;
+  WriteLandRecord(out, CellPosition{7}, SyntheticState().cellHeights, SyntheticState().cellColors,
+                  nullptr, squares);
+  const auto& bytes = out.bytes();
+  ASSERT_EQ(bytes.size(), 30259u);
+  EXPECT_EQ(ReadUint32(bytes, 4), 30243u);
+  EXPECT_EQ(ReadInt32(bytes, 40), 15);
+  EXPECT_EQ(ReadTag(bytes, 29739), "VTEX");
+  ASSERT_EQ(ReadUint32(bytes, 29743), 512u);
+  struct Entry {
+    int position;  // in VTEX
+    int u;
+    int v;
+  };
+  for (Entry e : {Entry{0, 0, 0}, Entry{1, 1, 0}, Entry{3, 3, 0}, Entry{4, 0, 1}, Entry{15, 3, 3},
+                  Entry{16, 4, 0}, Entry{20, 4, 1}, Entry{63, 15, 3}, Entry{64, 0, 4},
+                  Entry{68, 0, 5}, Entry{80, 4, 4}, Entry{192, 0, 12}, Entry{255, 15, 15}}) {
+    std::size_t at = 29747 + 2 * static_cast<std::size_t>(e.position);
+    EXPECT_EQ(bytes[at] | bytes[at + 1] << 8, 100 + 16 * e.v + e.u) << "VTEX entry " << e.position;
+  }
+  std::vector<std::uint8_t> untextured = Build(7);
+  untextured[40] = 15;
+  untextured[4] = bytes[4];
+  untextured[5] = bytes[5];
+  EXPECT_TRUE(std::equal(untextured.begin(), untextured.end(), bytes.begin()))
+      << "the other sub-records stay as they are";
+}
+
 }  // namespace
 }  // namespace brackwyn

@@ -1,0 +1,123 @@
+// Items of a sequence made in order on a second thread, a few ahead of the
+// one the caller takes next, so that making them overlaps with the caller's
+// own work. The caller restarts the sequence when what the items were made
+// from has changed; items are recycled to keep their buffers.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace brackwyn {
+
+template <class Item>
+class SequenceAhead {
+ public:
+  // Makes item `index` into `item`, which may hold an earlier item's data.
+  using Make = std::function<void(int index, Item& item)>;
+
+  explicit SequenceAhead(std::size_t depth) : depth_(depth) {}
+  ~SequenceAhead() { stop(); }
+  SequenceAhead(const SequenceAhead&) = delete;
+  SequenceAhead& operator=(const SequenceAhead&) = delete;
+
+  bool running() const { return thread_.joinable(); }
+  // The index the next take() returns.
+  int next() const { return next_; }
+
+  // Makes items first..last, in order, with `make` on the thread.
+  void start(int first, int last, Make make) {
+    stop();
+    stopping_ = false;
+    failure_ = nullptr;
+    next_ = first;
+    thread_ = std::thread([this, first, last, make = std::move(make)] { run(first, last, make); });
+  }
+
+  // Waits for the thread to finish the item it is making and drops the rest.
+  void stop() {
+    if (!thread_.joinable())
+      return;
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    for (auto& item : ready_)
+      spare_.push_back(std::move(item));
+    ready_.clear();
+  }
+
+  // The next item, once made; rethrows what making it threw.
+  std::unique_ptr<Item> take() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
+    if (ready_.empty())
+      std::rethrow_exception(failure_);
+    std::unique_ptr<Item> item = std::move(ready_.front());
+    ready_.pop_front();
+    ++next_;
+    return item;
+  }
+
+  // Hands a taken item back for its buffers to be reused.
+  void recycle(std::unique_ptr<Item> item) {
+    {
+      std::lock_guard lock(mutex_);
+      spare_.push_back(std::move(item));
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  void run(int first, int last, const Make& make) {
+    try {
+      for (int index = first; index <= last; ++index) {
+        std::unique_ptr<Item> item;
+        {
+          std::unique_lock lock(mutex_);
+          changed_.wait(lock, [&] { return stopping_ || ready_.size() < depth_; });
+          if (stopping_)
+            return;
+          if (spare_.empty()) {
+            item = std::make_unique<Item>();
+          } else {
+            item = std::move(spare_.back());
+            spare_.pop_back();
+          }
+        }
+        make(index, *item);
+        {
+          std::lock_guard lock(mutex_);
+          ready_.push_back(std::move(item));
+        }
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      failure_ = std::current_exception();
+      changed_.notify_all();
+    }
+  }
+
+  const std::size_t depth_;
+  int next_ = 0;
+  std::thread thread_;
+
+  // Shared with the thread.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Item>> ready_;
+  std::vector<std::unique_ptr<Item>> spare_;
+  bool stopping_ = false;
+  std::exception_ptr failure_;
+};
+
+}  // namespace brackwyn

@@ -1,0 +1,218 @@
+#include "objects/placement_draws.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/random_stream.hpp"
+
+namespace brackwyn {
+namespace {
+
+constexpr int kSubCellsPerPixel = kSubCellsPerPixelSide * kSubCellsPerPixelSide;  // 64
+constexpr std::size_t kCompareLanes = 16;
+
+// Appends the kind numbers whose draw is below their limit, in kind order.
+// `limits` holds 0 for kinds that cannot qualify and for the padding up to a
+// multiple of 16; `draws` may be read that far.
+int CollectCandidates(const std::uint8_t* draws, const std::uint8_t* limits, int kinds,
+                      std::uint8_t* out) {
+  int n = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (int c = 0; c < kinds; c += static_cast<int>(kCompareLanes)) {
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draws + c));
+    __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(limits + c));
+    // limit - draw saturates to 0 exactly when the draw is not below the limit
+    auto notBelow =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(l, d), zero)));
+    unsigned below = ~notBelow & 0xFFFFu;
+    while (below != 0) {
+      out[n++] = static_cast<std::uint8_t>(c + std::countr_zero(below) + 1);
+      below &= below - 1;
+    }
+  }
+#else
+  for (int k = 0; k < kinds; ++k) {
+    out[n] = static_cast<std::uint8_t>(k + 1);
+    n += draws[k] < limits[k];
+  }
+#endif
+  return n;
+}
+
+// The first marked position in [from, end), or end.
+std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t end) {
+  std::size_t word = from / 64;
+  std::uint64_t bits = mask[word] & (~std::uint64_t{0} << (from % 64));
+  while (bits == 0) {
+    if (++word * 64 >= end)
+      return end;
+    bits = mask[word];
+  }
+  return std::min(end, word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+}
+
+// Room for a pixel's draws, its extra choice draws, rounding to whole mask
+// words and the over-read of the last comparison.
+std::size_t DrawBufferSize(int kinds) {
+  std::size_t draws =
+      static_cast<std::size_t>(kSubCellsPerPixel) * (static_cast<std::size_t>(kinds) + 1);
+  return (draws + kCompareLanes + 63) / 64 * 64 + 64;
+}
+
+std::size_t PaddedLanes(int kinds) {
+  return (static_cast<std::size_t>(kinds) + kCompareLanes - 1) / kCompareLanes * kCompareLanes;
+}
+
+}  // namespace
+
+int CandidateLimit(int density, double divisor) {
+  double quotient = std::floor(static_cast<double>(density) / divisor);
+  return quotient >= 256 ? 256 : static_cast<int>(quotient);
+}
+
+PlacementDraws::PlacementDraws(const ObjectDensity& density, std::uint64_t key)
+    : density_(density),
+      kinds_(density.kindCount()),
+      drawsPerPixel_(std::uint64_t{kSubCellsPerPixel} * static_cast<std::uint64_t>(kinds_)),
+      kindsReciprocal_((std::uint64_t{1} << 32) / static_cast<std::uint64_t>(kinds_) + 1),
+      key_(key),
+      limits_(PaddedLanes(kinds_), 0),
+      qualifyingKind_(static_cast<std::size_t>(kinds_)),
+      qualifyingLimit_(static_cast<std::size_t>(kinds_)),
+      draws_(DrawBufferSize(kinds_), 0),
+      lowDraws_(DrawBufferSize(kinds_) / 64, 0),
+      candidates_(static_cast<std::size_t>(kinds_)) {}
+
+void PlacementDraws::setDivisor(double divisor) {
+  if (divisor == divisor_)
+    return;
+  divisor_ = divisor;
+  lowestQualifyingDensity_ = 256;
+  for (int density = 255; density >= 0; --density) {
+    limitOf_[density] = CandidateLimit(density, divisor);
+    if (limitOf_[density] > 0)
+      lowestQualifyingDensity_ = density;
+  }
+}
+
+void PlacementDraws::draw(int y, int from, const DrawSettings& settings, std::uint64_t counter,
+                          RowAttempts& row) {
+  setDivisor(settings.divisor);
+  row.y = y;
+  row.settings = settings;
+  row.counterStart = counter;
+  row.from = from;
+  row.attempts.clear();
+  row.pixelEnd.clear();
+  row.counterAfter.clear();
+  counter_ = counter;
+  for (int x = from; x <= settings.x2; ++x) {
+    drawPixel(x, y, row);
+    row.pixelEnd.push_back(static_cast<std::uint32_t>(row.attempts.size()));
+    row.counterAfter.push_back(counter_);
+  }
+}
+
+void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
+  if (density_.highest(x, y) < lowestQualifyingDensity_) {
+    counter_ += drawsPerPixel_;  // no kind can be a candidate: skip the draws unseen
+    return;
+  }
+  const std::uint8_t* densities = density_.pixel(x, y);
+  int qualifying = 0;
+  int highestLimit = 0;
+  for (int k = 0; k < kinds_; ++k) {
+    int limit = limitOf_[densities[k]];
+    limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
+    qualifying += limit > 0;
+    highestLimit = std::max(highestLimit, limit);
+  }
+  // Computing every kind's draw in bulk beats computing a few one by one
+  // unless only a small share of the kinds qualifies.
+  if (highestLimit <= 255 && qualifying * 4 >= kinds_) {
+    drawWithAllKinds(x, highestLimit, row);
+    return;
+  }
+  qualifying = 0;
+  for (int k = 0; k < kinds_; ++k) {
+    int limit = limitOf_[densities[k]];
+    if (limit > 0) {
+      qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
+      qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;
+      ++qualifying;
+    }
+  }
+  drawWithQualifyingKinds(x, qualifying, row);
+}
+
+// The pixel's draws are computed in bulk, and a bit mask marks those low
+// enough to make any kind a candidate, so the search jumps from one such draw
+// to the next. Sub-cells in between have no candidate and use exactly
+// kindCount draws each; a sub-cell with a candidate uses one more, which
+// shifts the draws of every later sub-cell by one.
+void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row) {
+  const std::uint64_t first = counter_;
+  const auto kinds = static_cast<std::size_t>(kinds_);
+  const auto lowBound = static_cast<std::uint8_t>(highestLimit);
+  std::size_t computed = 0;  // a multiple of 64
+  auto computeUpTo = [&](std::size_t end) {
+    if (end <= computed)
+      return;
+    end = (end + 63) / 64 * 64;
+    RandomStream::TopBytesMarkingLow(key_, first + computed, end - computed, lowBound,
+                                     draws_.data() + computed, lowDraws_.data() + computed / 64);
+    computed = end;
+  };
+  std::size_t pos = 0;  // the draws of the current sub-cell start here
+  int subCell = 0;
+  while (subCell < kSubCellsPerPixel) {
+    const std::size_t end = pos + kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
+    computeUpTo(end);
+    std::size_t low = NextMarked(lowDraws_.data(), pos, end);
+    if (low == end)
+      break;
+    std::size_t skipped = divideByKinds(low - pos);
+    subCell += static_cast<int>(skipped);
+    pos += skipped * kinds;
+    int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());
+    if (n == 0) {
+      pos += kinds;
+      ++subCell;
+      continue;
+    }
+    std::uint32_t choice = RandomStream::Bits24(key_, first + pos + kinds);
+    pos += kinds + 1;
+    row.attempts.push_back(
+        RowAttempts::Pack(8 * x + (subCell & 7), subCell >> 3,
+                          candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+    ++subCell;
+  }
+  pos += kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
+  counter_ = first + pos;
+}
+
+void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, RowAttempts& row) {
+  for (int i = 0; i < kSubCellsPerPixel; ++i) {
+    int n = 0;
+    for (int j = 0; j < qualifying; ++j) {
+      std::uint8_t kindIndex = qualifyingKind_[static_cast<std::size_t>(j)];
+      std::uint32_t top = RandomStream::Bits24(key_, counter_ + kindIndex) >> 16;
+      candidates_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(kindIndex + 1);
+      n += static_cast<int>(top) < qualifyingLimit_[static_cast<std::size_t>(j)];
+    }
+    counter_ += static_cast<std::uint64_t>(kinds_);
+    if (n == 0)
+      continue;
+    std::uint32_t choice = RandomStream::Bits24(key_, counter_++);
+    row.attempts.push_back(RowAttempts::Pack(
+        8 * x + (i & 7), i >> 3, candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+  }
+}
+
+}  // namespace brackwyn
