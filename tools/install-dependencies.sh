@@ -7,8 +7,9 @@ packages=(
   libgtest-dev libbenchmark-dev  # tests and benchmarks
   libcli11-dev                   # the runner's option parsing
   qt6-base-dev                   # the desktop window (optional: the rest builds without it)
-  openmw-cs                      # esmtool, an independent reader used to check written plugins
+  libpng-dev                     # preview pictures
   clang-14 libfuzzer-14-dev      # the fuzz targets (tools/run-fuzz.sh)
+  openmw-cs                      # esmtool, an independent reader used to check written plugins
   locales-all                    # a decimal-comma locale for the number-reading test
   ccache                         # CI builds several configurations
 )

@@ -1,5 +1,6 @@
 #include "cli/runner.hpp"
 
+#include "cli/inspect_command.hpp"
 #include "cli/interrupt_signals.hpp"
 #include "cli/run_summary.hpp"
 #include "cli/runner_front_end.hpp"
@@ -11,6 +12,8 @@
 #include "model/parameter_file.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
+#include "preview/png_file.hpp"
+#include "preview/run_preview.hpp"
 
 namespace brackwyn::cli {
 namespace {
@@ -51,6 +54,23 @@ bool WriteClippingReport(const WindowModel& window, const RunState& state, const
   }
 }
 
+// Like the clipping report, a preview that cannot be written fails the exit
+// status but leaves the plugin in place.
+bool WritePreview(const RunContext& run, const CliOptions& options, const Console& console) {
+  if (options.preview.empty())
+    return true;
+  try {
+    std::filesystem::path path = run.state.resolve(options.preview.string());
+    WritePngFile(DrawRunPreview(run.state, run.window, {options.previewScale, true}), path,
+                 "preview picture (--preview)");
+    console.out << "\nWrote the preview picture to " << path.lexically_normal().string() << ".\n";
+    return true;
+  } catch (const RunError& error) {
+    console.err << kCommandName << ": " << error.what() << "\n";
+    return false;
+  }
+}
+
 int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliOptions& options,
                       const Console& console) {
   std::ostream& out = console.out;
@@ -65,7 +85,8 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
     out << "\n" << objects;
   if (options.timings)
     out << "\n" << StageDurationTable(run.progress.timings());
-  return reportWritten ? kSuccess : kRunFailed;
+  bool previewWritten = WritePreview(run, options, console);
+  return reportWritten && previewWritten ? kSuccess : kRunFailed;
 }
 
 // The folder's lock is held from before the first stage until the work files
@@ -99,6 +120,8 @@ int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
 }  // namespace
 
 int RunCommandLine(const CliOptions& options, const Console& console) {
+  if (options.inspect)
+    return RunInspect(options, console);
   WindowModel window;
   ProgressReporter reporter(window);
   RunState state;

@@ -36,6 +36,7 @@ MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter*
   setObjectName(ToQString(kCaptionName));
   state_->workingDirectory = std::move(workingDirectory);
   widgets_ = BuildControls(*this);
+  previewPane_ = AddPreviewPane(*this);
   bindControls();
   connectEdits();
   model_.setFrontEnd(this);
@@ -179,8 +180,22 @@ void MainWindow::startRun() {
   running_ = false;
   flushPending();
   lastOutcome_ = result.outcome;
+  if (result.outcome == RunOutcome::Finished && !model_.closeRequested())
+    showPreview();
   if (model_.closeRequested())
     close();  // the user closed the window during the run
+}
+
+void MainWindow::showPreview() {
+  try {
+    previewPane_->showRun(*state_, model_);
+  } catch (const std::logic_error&) {
+    // A stand-in runner made no land: there is nothing to draw.
+  } catch (const std::exception& error) {
+    present(
+        MessageKind::Error, kProgramName,
+        std::string("The plugin is written, but its preview could not be drawn: ") + error.what());
+  }
 }
 
 std::filesystem::path MainWindow::parameterFile() const {

@@ -18,6 +18,7 @@
 #include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
+#include "gui/preview_pane.hpp"
 #include "model/front_end.hpp"
 #include "model/progress_reporter.hpp"
 #include "model/run_state.hpp"
@@ -43,6 +44,7 @@ class MainWindow : public QWidget, public FrontEnd {
   void setRunner(Runner runner) { runner_ = std::move(runner); }
 
   bool running() const { return running_; }
+  PreviewPane& previewPane() { return *previewPane_; }
   std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
 
   // The three buttons' actions.
@@ -85,7 +87,10 @@ class MainWindow : public QWidget, public FrontEnd {
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
 
+  void showPreview();
+
   ControlWidgets widgets_;
+  PreviewPane* previewPane_ = nullptr;  // owned by the window
   std::vector<std::unique_ptr<OutputAreaView>> areaViews_;
   std::vector<Binding> bindings_;
   std::unordered_map<std::string_view, std::size_t> bindingIndex_;

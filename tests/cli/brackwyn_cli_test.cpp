@@ -258,6 +258,32 @@ TEST_F(CliRun, SavedSettingsLoadedInAFreshRunMakeTheSamePlugin) {
   EXPECT_FALSE(ReadBytes(folder / "Default.esp") == plugin);  // the loaded settings mattered
 }
 
+TEST_F(CliRun, WritesThePreviewAndInspectsThePlugin) {
+  CliOutcome run = RunCli({"--preview", "preview.png"}, folder.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "Wrote the preview picture to ")) << run.out;
+  std::vector<std::uint8_t> png = ReadBytes(folder / "preview.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+  EXPECT_EQ(png[18] * 256 + png[19], 1664);  // IHDR width
+
+  CliOutcome inspect = RunCli({"inspect", "Brackwyn.esp", "--image", "land.png"}, folder.path());
+  ASSERT_EQ(inspect.status, 0) << inspect.err;
+  EXPECT_TRUE(Contains(inspect.out, "\n  CELL 2704\n  LAND 2704\n  TES3 1\n")) << inspect.out;
+  EXPECT_TRUE(
+      Contains(inspect.out, "Exterior cells with land: 2704, grid X -26 to 25, Y -26 to 25"))
+      << inspect.out;
+  EXPECT_TRUE(fs::exists(folder / "land.png"));
+
+  std::vector<std::uint8_t> plugin = ReadBytes(folder / "Brackwyn.esp");
+  std::ofstream(folder / "cut.esp", std::ios::binary)
+      .write(reinterpret_cast<const char*>(plugin.data()), 20'406);
+  CliOutcome cut = RunCli({"inspect", "cut.esp"}, folder.path());
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_TRUE(Contains(cut.err, "the file ends at byte 20406, inside the LAND record at byte 406"))
+      << cut.err;
+}
+
 TEST_F(CliRun, WorksInTheFolderGivenWithC) {
   ScratchFolder elsewhere;
   WriteText(folder / "Parameters.ini", "");
