@@ -7,10 +7,14 @@ packages=(
   libgtest-dev libbenchmark-dev  # tests and benchmarks
   libcli11-dev                   # the runner's option parsing
   qt6-base-dev                   # the desktop window (optional: the rest builds without it)
+  libpng-dev                     # preview pictures
+  clang-14 libfuzzer-14-dev      # the fuzz targets (tools/run-fuzz.sh)
   openmw-cs                      # esmtool, an independent reader used to check written plugins
   g++-mingw-w64-x86-64-posix     # the Windows cross build (tools/windows-check.sh)
   wine wine64                    # runs the Windows tests and runner
   zip                            # the Windows package (tools/package-windows.sh)
+  locales-all                    # a decimal-comma locale for the number-reading test
+  ccache                         # CI builds several configurations
 )
 
 missing=()

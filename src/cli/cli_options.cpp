@@ -31,11 +31,21 @@ While it runs, the progress shows on one line on a terminal, or as plain lines
 (at most one a second) otherwise. At the end it prints the completion message,
 the stage times, a summary of the vertex height clipping report (the whole
 report is written to clipping-report.txt in the working folder) and the
-objects placed. Ctrl-C or SIGTERM abandons the run: the previous plugin is
-left as it was and the work files are deleted.
+objects placed, and with --preview it writes the preview picture. Ctrl-C,
+SIGTERM or SIGHUP abandons the run: the previous plugin is left as it was and
+the work files are deleted; a second Ctrl-C ends at once, deleting the work
+files first. Once the new plugin is in place the run counts as finished. One
+run at a time per working folder: a run holds a lock on Brackwyn.lock there,
+and a second run refuses at once.
 
-Exit status: 0 success, 1 the run, --load or --save failed, 2 usage error,
-130 interrupted (SIGINT), 143 terminated (SIGTERM).)";
+  brackwyn-cli inspect PLUGIN.esp [--image FILE.png]
+reads any Morrowind plugin instead of running: it prints the header, the
+record counts, the cells with land, the references per object ID and
+warnings, and with --image draws the plugin's land as --preview does.
+
+Exit status: 0 success, 1 the run, --load, --save, the preview or inspect
+failed, 2 usage error, 129 hung up (SIGHUP), 130 interrupted (SIGINT),
+143 terminated (SIGTERM).)";
 
 constexpr std::size_t kHelpWidth = 80;
 constexpr std::size_t kOptionColumn = 22;
@@ -59,6 +69,31 @@ std::string Wrap(std::string_view text, std::size_t width = kHelpWidth - kOption
     lineLength += word.size();
   }
   return wrapped;
+}
+
+void AddPreviewScale(CLI::App& app, int& scale) {
+  app.add_option("--preview-scale", scale,
+                 Wrap("Vertices a pixel of the picture: 2 (the default) draws the world 1664 "
+                      "pixels wide, 1 at full resolution; 1, 2, 4 or 8."))
+      ->type_name("N")
+      ->check(CLI::IsMember({1, 2, 4, 8}));
+}
+
+void DefineInspect(CLI::App& app, InspectOptions& inspect, std::string& plugin, std::string& image,
+                   int& scale) {
+  CLI::App* command = app.add_subcommand(
+      "inspect", "Describe PLUGIN instead of running (see below).");
+  command->add_option("plugin", plugin, "The plugin to read.")->required()->type_name("PLUGIN");
+  command
+      ->add_option("--image", image,
+                   Wrap("Also draw the plugin's land, over the cells that have land, as a "
+                        "PNG picture."))
+      ->type_name("FILE");
+  AddPreviewScale(*command, scale);
+  command->final_callback([&inspect, &plugin, &image] {
+    inspect.plugin = plugin;
+    inspect.image = image;
+  });
 }
 
 void DefineOptions(CLI::App& app, CliOptions& options, std::vector<std::string>& assignments,
@@ -91,6 +126,11 @@ void DefineOptions(CLI::App& app, CliOptions& options, std::vector<std::string>&
                     "(after --load and --set), and do not run."));
   app.add_flag("--timings", options.timings,
                Wrap("After the run, print each stage's duration in milliseconds."));
+  app.add_option("--preview", options.preview,
+                 Wrap("After the run, write the preview picture of the world (land, clipped "
+                      "vertices, objects) to FILE, a PNG."))
+      ->type_name("FILE");
+  AddPreviewScale(app, options.previewScale);
   app.allow_extras();  // reported by us, with a suggestion
   app.description(Wrap(kDescription, kHelpWidth - 2));
   app.footer(std::string(kFooter));
@@ -153,6 +193,9 @@ std::optional<CliOptions> ParseCommandLine(int argc, const char* const* argv, st
   std::vector<std::string> assignments;
   std::string directory = ".";
   DefineOptions(app, options, assignments, directory);
+  InspectOptions inspect;
+  std::string inspectPlugin, inspectImage;
+  DefineInspect(app, inspect, inspectPlugin, inspectImage, options.previewScale);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -170,6 +213,8 @@ std::optional<CliOptions> ParseCommandLine(int argc, const char* const* argv, st
     throw UsageError(kind + " \"" + word + "\"; " + SuggestForUnknownArgument(word));
   }
   options.directory = CheckDirectory(directory);
+  if (app.got_subcommand("inspect"))
+    options.inspect = inspect;
   for (const std::string& assignment : assignments)
     options.changes.push_back(ParseSettingChange(assignment));
   return options;

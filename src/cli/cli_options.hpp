@@ -13,6 +13,12 @@ namespace brackwyn::cli {
 
 inline constexpr char kCommandName[] = "brackwyn-cli";
 
+// `brackwyn-cli inspect PLUGIN [--image FILE]`: reads a plugin instead of running.
+struct InspectOptions {
+  std::filesystem::path plugin;
+  std::filesystem::path image;  // empty: no picture
+};
+
 struct CliOptions {
   std::filesystem::path directory = ".";
   bool load = false;
@@ -21,8 +27,11 @@ struct CliOptions {
   bool noRun = false;
   bool timings = false;
   std::vector<SettingChange> changes;  // in command-line order
+  std::filesystem::path preview;       // empty: no preview picture
+  int previewScale = 2;
+  std::optional<InspectOptions> inspect;
 
-  bool runs() const { return !list && !noRun; }
+  bool runs() const { return !list && !noRun && !inspect; }
 };
 
 // nullopt when the command line asked for --help or --version, which have

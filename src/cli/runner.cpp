@@ -1,9 +1,11 @@
 #include "cli/runner.hpp"
 
+#include "cli/inspect_command.hpp"
 #include "cli/interrupt_signals.hpp"
 #include "cli/run_summary.hpp"
 #include "cli/runner_front_end.hpp"
 #include "cli/setting_list.hpp"
+#include "core/folder_lock.hpp"
 #include "core/replacing_file.hpp"
 #include "core/run_error.hpp"
 #include "core/utf8_path.hpp"
@@ -11,6 +13,8 @@
 #include "model/parameter_file.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
+#include "preview/png_file.hpp"
+#include "preview/run_preview.hpp"
 
 namespace brackwyn::cli {
 namespace {
@@ -51,6 +55,23 @@ bool WriteClippingReport(const WindowModel& window, const RunState& state, const
   }
 }
 
+// Like the clipping report, a preview that cannot be written fails the exit
+// status but leaves the plugin in place.
+bool WritePreview(const RunContext& run, const CliOptions& options, const Console& console) {
+  if (options.preview.empty())
+    return true;
+  try {
+    std::filesystem::path path = run.state.resolve(options.preview.string());
+    WritePngFile(DrawRunPreview(run.state, run.window, {options.previewScale, true}), path,
+                 "preview picture (--preview)");
+    console.out << "\nWrote the preview picture to " << path.lexically_normal().string() << ".\n";
+    return true;
+  } catch (const RunError& error) {
+    console.err << kCommandName << ": " << error.what() << "\n";
+    return false;
+  }
+}
+
 int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliOptions& options,
                       const Console& console) {
   std::ostream& out = console.out;
@@ -65,16 +86,23 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
     out << "\n" << objects;
   if (options.timings)
     out << "\n" << StageDurationTable(run.progress.timings());
-  return reportWritten ? kSuccess : kRunFailed;
+  bool previewWritten = WritePreview(run, options, console);
+  return reportWritten && previewWritten ? kSuccess : kRunFailed;
 }
 
+// The folder's lock is held from before the first stage until the work files
+// are gone, so that no other run can share or delete them meanwhile.
 int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
-        const Console& console) {
+        const Console& console, bool& finished) {
+  FolderLock lock(run.state.workingDirectory);
+  DeleteWorkFilesOnForcedStop(run.state.workingDirectory, run.window.text(control::txtESP));
   RunResult result = RunPipeline(run);
   progress.finish();
   DeleteWorkFiles(run.state.workingDirectory);
   switch (result.outcome) {
     case RunOutcome::Finished:
+      // The new plugin is in place: a signal from now on changes nothing.
+      finished = true;
       return ReportFinishedRun(result, run, options, console);
     case RunOutcome::Failed:
       console.err << kCommandName << ": " << result.message << "\n";
@@ -93,6 +121,8 @@ int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
 }  // namespace
 
 int RunCommandLine(const CliOptions& options, const Console& console) {
+  if (options.inspect)
+    return RunInspect(options, console);
   WindowModel window;
   ProgressReporter reporter(window);
   RunState state;
@@ -103,6 +133,7 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
   window.setFrontEnd(&frontEnd);
 
   int status = kSuccess;
+  bool finished = false;
   try {
     if (options.load)
       LoadInto(window, state, console);
@@ -118,14 +149,21 @@ int RunCommandLine(const CliOptions& options, const Console& console) {
     status = kRunFailed;
   }
   if (status == kSuccess && options.runs()) {
-    if (ReceivedSignal() == 0)
-      status = Run(run, progress, options, console);
-    else
-      console.err << kCommandName << ": interrupted before the run started.\n";
+    try {
+      if (ReceivedSignal() == 0)
+        status = Run(run, progress, options, console, finished);
+      else
+        console.err << kCommandName << ": interrupted before the run started.\n";
+    } catch (const RunError& error) {  // the folder is in use
+      console.err << kCommandName << ": " << error.what() << "\n";
+      status = kRunFailed;
+    }
   }
   console.out << std::flush;
   window.setFrontEnd(nullptr);
-  return ReceivedSignal() != 0 ? InterruptedExitStatus(ReceivedSignal()) : status;
+  if (finished || ReceivedSignal() == 0)
+    return status;
+  return InterruptedExitStatus(ReceivedSignal());
 }
 
 }  // namespace brackwyn::cli

@@ -7,47 +7,55 @@
 namespace brackwyn {
 namespace {
 
-constexpr int kRowsPerBlock = 100;  // about 1 MB
-
-// Bytes from the first green byte of a row to the last green byte of the
-// row `rows - 1` further on: the final row needs no bytes past its last sample.
-std::size_t SpanOfRows(int rows) {
-  return kBitmapRowBytes * static_cast<std::size_t>(rows) - 2;
-}
+constexpr int kRowsPerBlock = 100;  // about 1 MB of 24-bit rows
 
 }  // namespace
 
 GrayBitmapReader::GrayBitmapReader(std::filesystem::path path, std::string role)
     : file_(std::move(path), std::move(role), platform::OpenMode::Read, "read") {
-  if (!file_.isRegularFile())
-    file_.fail("read", std::make_error_code(std::errc::is_a_directory));
+  file_.requireRegularFile("read");
   std::uint64_t size = file_.size();
-  if (size < kBitmapMinimumBytes) {
-    throw RunError("Cannot use " + NameFile(file_.role(), file_.path()) + ": it is " +
-                   std::to_string(size) +
-                   " bytes long, too short for a 3328 x 3328 24-bit bitmap (at least " +
-                   std::to_string(kBitmapMinimumBytes) +
-                   " bytes). Save it as an uncompressed 24-bit bitmap of 3328 x 3328 pixels.");
-  }
-  block_.resize(SpanOfRows(kRowsPerBlock));
+  std::vector<std::uint8_t> head(std::min<std::uint64_t>(size, kBitmapHeadBytes));
+  head.resize(file_.readUpTo(head.data(), head.size(), 0));
+  std::string problem;
+  std::optional<BitmapLayout> layout = ParseBitmapHeader(head, size, &problem);
+  if (!layout)
+    refuse(problem);
+  layout_ = *layout;
+  block_.resize(layout_.rowStride * kRowsPerBlock);
 }
 
-void GrayBitmapReader::readBlock(int firstRow) {
-  int rows = std::min(kRowsPerBlock, kBitmapSide - firstRow);
-  std::size_t wanted = SpanOfRows(rows);
-  std::uint64_t offset = kBitmapSampleOffset + kBitmapRowBytes * static_cast<std::size_t>(firstRow);
+void GrayBitmapReader::refuse(const std::string& problem) const {
+  throw RunError("Cannot use " + NameFile(file_.role(), file_.path()) + ": " + problem +
+                 ". Save it as an uncompressed 24-bit bitmap of 3328 x 3328 pixels.");
+}
+
+// A block runs from the asked row in the direction the rows are asked for:
+// upwards in the file for bottom-up bitmaps, downwards for top-down ones.
+void GrayBitmapReader::readBlockFor(int storedRow) {
+  int first = layout_.topDown ? std::max(0, storedRow - kRowsPerBlock + 1) : storedRow;
+  int rows = layout_.topDown ? storedRow - first + 1 : std::min(kRowsPerBlock, kBitmapSide - first);
+  // The last row read needs no bytes past its last sample.
+  std::size_t wanted =
+      layout_.rowStride * static_cast<std::size_t>(rows - 1) + layout_.rowDataBytes;
+  std::uint64_t offset = layout_.dataOffset + std::uint64_t{layout_.rowStride} * first;
   if (file_.readUpTo(block_.data(), wanted, offset) < wanted)
     file_.fail("read", "it became shorter while it was being read");
-  blockFirstRow_ = firstRow;
+  blockFirstRow_ = first;
   blockRows_ = rows;
 }
 
 void GrayBitmapReader::sampleRow(int y, std::uint8_t* row) {
-  if (y < blockFirstRow_ || y >= blockFirstRow_ + blockRows_)
-    readBlock(y);
-  const std::uint8_t* green = block_.data() + kBitmapRowBytes * (y - blockFirstRow_);
-  for (int x = 0; x < kBitmapSide; ++x)
-    row[x] = green[3 * x];
+  int stored = layout_.storedRow(y);
+  if (stored < blockFirstRow_ || stored >= blockFirstRow_ + blockRows_)
+    readBlockFor(stored);
+  const std::uint8_t* bytes =
+      block_.data() + layout_.rowStride * static_cast<std::size_t>(stored - blockFirstRow_);
+  if (int x = SampleStoredRow(layout_, bytes, row); x >= 0) {
+    refuse("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") uses colour " +
+           std::to_string(bytes[x]) + ", beyond its palette of " +
+           std::to_string(layout_.paletteEntries) + " colours");
+  }
 }
 
 }  // namespace brackwyn

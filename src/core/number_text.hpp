@@ -16,6 +16,10 @@ std::optional<double> ParseDecimal(std::string_view text);
 // part) at the start of `text`; 0 when it starts with no such number.
 std::size_t DecimalPrefixLength(std::string_view text);
 
+// The value of a text that DecimalPrefixLength accepts whole, read the same
+// in every locale.
+double ReadDecimal(std::string_view number);
+
 // Nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double RoundHalfEven(double value);
 

@@ -24,6 +24,8 @@ enum class OpenMode {
   WriteCreateTruncate,  // write only, created or emptied
 };
 
+// Never waits: a pipe or device opens at once (and is then refused by its
+// type), instead of blocking until another program opens its other end.
 std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, NativeFile& file);
 // Closing never reports an error here; writers that must know call CloseChecked.
 void Close(NativeFile file) noexcept;
@@ -48,7 +50,29 @@ std::error_code WriteAt(NativeFile file, const void* data, std::size_t size, std
 std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t end,
                            std::vector<std::pair<std::uint64_t, std::uint64_t>>& ranges);
 
+// Takes an exclusive lock on an open file without waiting; `taken` is false
+// when another open of the file holds it, in this process or another. Closing
+// the file drops the lock, and so does the end of the process, however it ends.
+std::error_code TryLockExclusive(NativeFile file, bool& taken);
+
 // Renames `from` over `to` in one step: readers see the old or the new file.
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Requests to stop from outside the program: SIGINT (Ctrl-C), SIGTERM and
+// SIGHUP (a closed terminal, a desktop logout). The first is only recorded,
+// for the run to notice at its next yield, and announced on StopNotifier()
+// for an event loop to wake up. A second one ends the process at once, as the
+// signal does, after deleting the files of SetFilesToDeleteOnForcedStop: a
+// run stuck in a long write still leaves no work files behind. Also ignores
+// SIGPIPE, so that output to a reader that went away cannot end a run half
+// way.
+void InstallStopHandlers();
+// The first stop signal received, 0 while none.
+int StopSignal();
+// Readable once a stop was requested; kNoFile before InstallStopHandlers.
+NativeFile StopNotifier();
+// Replaces the list; the handler reads it, so it is copied into memory that
+// stays valid until the next call.
+void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& files);
 
 }  // namespace brackwyn::platform

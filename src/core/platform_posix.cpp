@@ -2,14 +2,52 @@
 #include "core/platform.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <memory>
+#include <string>
 
 namespace brackwyn::platform {
 namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+int stopNotifierRead = -1;
+int stopNotifierWrite = -1;
+
+// Paths as C strings, made before any signal can need them: the handler may
+// not allocate.
+struct ForcedStopFiles {
+  std::vector<std::string> paths;
+};
+std::atomic<const ForcedStopFiles*> forcedStopFiles{nullptr};
+// Every list made, kept: a handler running right now may still read an old one.
+std::vector<std::unique_ptr<ForcedStopFiles>> forcedStopLists;
+
+void OnStopSignal(int signal) {
+  int savedErrno = errno;
+  if (stopSignal != 0) {
+    if (const ForcedStopFiles* files = forcedStopFiles.load()) {
+      for (const std::string& path : files->paths)
+        ::unlink(path.c_str());
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);  // delivered when the handler returns, ending the process
+    errno = savedErrno;
+    return;
+  }
+  stopSignal = signal;
+  if (stopNotifierWrite >= 0) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(stopNotifierWrite, &byte, 1);
+  }
+  errno = savedErrno;
+}
 
 std::error_code LastError() {
   return {errno, std::system_category()};
@@ -38,7 +76,7 @@ int OpenFlags(OpenMode mode) {
 std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, NativeFile& file) {
   int fd;
   do {
-    fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+    fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return LastError();
@@ -132,8 +170,53 @@ std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t e
   return {};
 }
 
+// flock, not fcntl: its locks belong to the open file, so two opens in one
+// process exclude each other as two processes do, and closing another
+// descriptor of the file does not drop them.
+std::error_code TryLockExclusive(NativeFile file, bool& taken) {
+  int result;
+  do {
+    result = ::flock(Fd(file), LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  taken = result == 0;
+  if (result != 0 && errno != EWOULDBLOCK)
+    return LastError();
+  return {};
+}
+
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
+}
+
+void InstallStopHandlers() {
+  int ends[2];
+  if (stopNotifierRead < 0 && ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+    stopNotifierRead = ends[0];
+    stopNotifierWrite = ends[1];
+  }
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;  // a blocked write just goes on; the run checks at its next yield
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    ::sigaction(signal, &action, nullptr);
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+int StopSignal() {
+  return stopSignal;
+}
+
+NativeFile StopNotifier() {
+  return stopNotifierRead;
+}
+
+void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& files) {
+  auto list = std::make_unique<ForcedStopFiles>();
+  for (const std::filesystem::path& file : files)
+    list->paths.push_back(file.string());
+  forcedStopFiles.store(list.get());
+  forcedStopLists.push_back(std::move(list));
 }
 
 }  // namespace brackwyn::platform

@@ -56,6 +56,11 @@ bool PositionedFile::isRegularFile() const {
   return regular;
 }
 
+void PositionedFile::requireRegularFile(std::string_view verb) const {
+  if (!isRegularFile())
+    fail(verb, "it is not a regular file (a folder, a pipe or a device?)");
+}
+
 std::uint64_t PositionedFile::size() const {
   std::uint64_t size = 0;
   if (std::error_code error = platform::FileSize(fd_.get(), size))

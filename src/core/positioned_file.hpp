@@ -40,6 +40,9 @@ class PositionedFile {
 
   bool isOpen() const { return fd_.valid(); }
   bool isRegularFile() const;
+  // Refuses a folder, pipe or device: reading one would give no data, or
+  // block the run until some other program writes to it.
+  void requireRegularFile(std::string_view verb) const;
   std::uint64_t size() const;
   void setSize(std::uint64_t size, std::string_view verb);
 

@@ -1,18 +1,26 @@
 #include "core/record_id.hpp"
 
-namespace brackwyn {
+#include <algorithm>
 
-std::optional<std::string> RecordIdFault(std::string_view id) {
-  if (id.empty())
+namespace brackwyn {
+namespace {
+
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+}  // namespace
+
+std::optional<std::string> RecordIdFault(std::string_view text, std::size_t maxBytes) {
+  if (text.empty())
     return "is empty";
-  if (id.size() > kMaxRecordIdBytes) {
-    return "is " + std::to_string(id.size()) + " bytes long, more than the " +
-           std::to_string(kMaxRecordIdBytes) + " the game reads";
+  if (auto control = std::find_if(text.begin(), text.end(), IsControl); control != text.end()) {
+    return "holds the control character " + std::to_string(static_cast<unsigned char>(*control)) +
+           " at byte " + std::to_string(control - text.begin() + 1);
   }
-  for (char c : id) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F)
-      return "holds a control character (byte " + std::to_string(byte) + ")";
+  if (text.size() > maxBytes) {
+    return "is " + std::to_string(text.size()) + " bytes long, more than " +
+           std::to_string(maxBytes);
   }
   return std::nullopt;
 }

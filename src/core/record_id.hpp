@@ -1,6 +1,10 @@
-// What the game accepts as the ID of a record a plugin defines.
+// What the game accepts as the ID of a record a plugin defines, and as a name
+// it reads: each reference repeats an object's ID, so an empty one, a control
+// character or a huge one would give a plugin that looks written but cannot
+// be used.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,9 +13,10 @@ namespace brackwyn {
 
 inline constexpr std::size_t kMaxRecordIdBytes = 255;
 
-// Why `id` cannot name a record, in a modder's words ("is empty", ...), or
-// nullopt when it can: an ID must not be empty, hold a control character or
-// be longer than 255 bytes.
-std::optional<std::string> RecordIdFault(std::string_view id);
+// Why `text` cannot serve, in a modder's words ("is empty", "holds the
+// control character 9 at byte 3", ...), or nullopt when it can: it must not
+// be empty, hold a control character or be longer than `maxBytes`.
+std::optional<std::string> RecordIdFault(std::string_view text,
+                                         std::size_t maxBytes = kMaxRecordIdBytes);
 
 }  // namespace brackwyn

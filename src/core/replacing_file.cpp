@@ -7,13 +7,13 @@ namespace {
 
 constexpr std::size_t kWriteBufferBytes = 4 << 20;
 
+}  // namespace
+
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
   std::filesystem::path temporary = target;
   temporary += ".brackwyn-partial";
   return temporary;
 }
-
-}  // namespace
 
 // The temporary file's messages name the target: the modder knows that name.
 ReplacingFile::ReplacingFile(std::filesystem::path target, std::string role, Sync sync)

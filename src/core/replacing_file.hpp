@@ -14,6 +14,9 @@
 
 namespace brackwyn {
 
+// The name of the file written before it replaces `target`.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target);
+
 class ReplacingFile {
  public:
   enum class Sync { OnCommit, Never };

@@ -8,8 +8,7 @@ namespace brackwyn {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::string_view role) {
   PositionedFile file(path, std::string(role), platform::OpenMode::Read, "read");
-  if (!file.isRegularFile())
-    file.fail("read", std::make_error_code(std::errc::is_a_directory));
+  file.requireRegularFile("read");
   std::vector<std::uint8_t> bytes(file.size());
   bytes.resize(file.readUpTo(bytes.data(), bytes.size(), 0));  // the file may shrink meanwhile
   return bytes;

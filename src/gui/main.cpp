@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include "core/platform.hpp"
 #include "core/units.hpp"
 #include "core/utf8_path.hpp"
 #include "gui/main_window.hpp"
@@ -81,11 +83,29 @@ int RunForScreenshot(brackwyn::gui::MainWindow& window, const QString& file) {
   return window.lastOutcome() == brackwyn::RunOutcome::Finished ? 0 : 1;
 }
 
+// SIGTERM, SIGINT or SIGHUP (a desktop logout) close the window as the user
+// would: a run is abandoned and the work files are deleted.
+void CloseOnStopSignal(brackwyn::gui::MainWindow& window, QSocketNotifier& notifier) {
+  QObject::connect(&notifier, &QSocketNotifier::activated, &window, [&window, &notifier] {
+    notifier.setEnabled(false);
+    window.close();
+  });
+}
+
+// 128 + the signal that ended the window, as a shell reports it.
+int ExitStatus(int status) {
+  int signal = brackwyn::platform::StopSignal();
+  return signal != 0 ? 128 + signal : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  brackwyn::platform::InstallStopHandlers();
   PreferOffscreenWithoutDisplay(argc, argv);
   QApplication app(argc, argv);
+  QSocketNotifier stopNotifier(static_cast<qintptr>(brackwyn::platform::StopNotifier()),
+                               QSocketNotifier::Read);
   QApplication::setApplicationName(brackwyn::kProgramName);
   QApplication::setApplicationVersion(brackwyn::kVersionText);
   Options options = ParseOptions(app);
@@ -97,11 +117,13 @@ int main(int argc, char** argv) {
 
   if (options.screenshot.isEmpty()) {
     brackwyn::gui::MainWindow window(options.workingDirectory);
+    CloseOnStopSignal(window, stopNotifier);
     window.show();
-    return QApplication::exec();
+    return ExitStatus(QApplication::exec());
   }
   PrintingPresenter printer;
   brackwyn::gui::MainWindow window(options.workingDirectory, &printer);
+  CloseOnStopSignal(window, stopNotifier);
   window.show();
   int status = 0;
   QTimer::singleShot(0, &window, [&] {
@@ -109,5 +131,5 @@ int main(int argc, char** argv) {
     window.close();
   });
   QApplication::exec();
-  return status;
+  return ExitStatus(status);
 }

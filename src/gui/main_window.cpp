@@ -8,6 +8,7 @@
 
 #include "core/run_error.hpp"
 #include "core/units.hpp"
+#include "model/control_names.hpp"
 #include "model/parameter_file.hpp"
 #include "pipeline/work_files.hpp"
 
@@ -35,6 +36,7 @@ MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter*
   setObjectName(ToQString(kCaptionName));
   state_->workingDirectory = std::move(workingDirectory);
   widgets_ = BuildControls(*this);
+  previewPane_ = AddPreviewPane(*this);
   bindControls();
   connectEdits();
   model_.setFrontEnd(this);
@@ -164,14 +166,36 @@ void MainWindow::showError(std::string_view title, std::string_view text) {
 void MainWindow::startRun() {
   if (running_ || !model_.beginEnabled())
     return;
+  try {
+    if (!folderLock_)
+      folderLock_.emplace(workingDirectory());
+  } catch (const RunError& error) {  // another run uses the folder: try again later
+    present(MessageKind::Error, kProgramName, error.what());
+    return;
+  }
+  DeleteWorkFilesOnForcedStop(workingDirectory(), model_.text(control::txtESP));
   running_ = true;
   RunContext run{model_, progress_, *state_};
   RunResult result = runner_(run);
   running_ = false;
   flushPending();
   lastOutcome_ = result.outcome;
+  if (result.outcome == RunOutcome::Finished && !model_.closeRequested())
+    showPreview();
   if (model_.closeRequested())
     close();  // the user closed the window during the run
+}
+
+void MainWindow::showPreview() {
+  try {
+    previewPane_->showRun(*state_, model_);
+  } catch (const std::logic_error&) {
+    // A stand-in runner made no land: there is nothing to draw.
+  } catch (const std::exception& error) {
+    present(
+        MessageKind::Error, kProgramName,
+        std::string("The plugin is written, but its preview could not be drawn: ") + error.what());
+  }
 }
 
 std::filesystem::path MainWindow::parameterFile() const {
@@ -196,6 +220,19 @@ void MainWindow::saveParameters() {
   }
 }
 
+// Work files of a run that another program is making in this folder are not
+// this window's to delete.
+void MainWindow::deleteOwnWorkFiles() {
+  try {
+    if (!folderLock_)
+      folderLock_ = FolderLock::TryTake(workingDirectory());
+  } catch (const RunError&) {
+    return;  // no lock file can be made here: nor could any run have made work files
+  }
+  if (folderLock_)
+    DeleteWorkFiles(workingDirectory());
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (running_) {
     // The run gives up at its next yield, removing its partial plugin on the
@@ -205,7 +242,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  DeleteWorkFiles(workingDirectory());
+  deleteOwnWorkFiles();
   event->accept();
   QCoreApplication::quit();
 }

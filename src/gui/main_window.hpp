@@ -13,10 +13,12 @@
 
 #include <QWidget>
 
+#include "core/folder_lock.hpp"
 #include "gui/control_widgets.hpp"
 #include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
+#include "gui/preview_pane.hpp"
 #include "model/front_end.hpp"
 #include "model/progress_reporter.hpp"
 #include "model/run_state.hpp"
@@ -42,6 +44,7 @@ class MainWindow : public QWidget, public FrontEnd {
   void setRunner(Runner runner) { runner_ = std::move(runner); }
 
   bool running() const { return running_; }
+  PreviewPane& previewPane() { return *previewPane_; }
   std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
 
   // The three buttons' actions.
@@ -74,6 +77,7 @@ class MainWindow : public QWidget, public FrontEnd {
   void flushPending();
   void present(MessageKind kind, std::string_view title, std::string_view text);
   std::filesystem::path parameterFile() const;
+  void deleteOwnWorkFiles();
 
   WindowModel model_;
   ProgressReporter progress_{model_};
@@ -83,7 +87,10 @@ class MainWindow : public QWidget, public FrontEnd {
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
 
+  void showPreview();
+
   ControlWidgets widgets_;
+  PreviewPane* previewPane_ = nullptr;  // owned by the window
   std::vector<std::unique_ptr<OutputAreaView>> areaViews_;
   std::vector<Binding> bindings_;
   std::unordered_map<std::string_view, std::size_t> bindingIndex_;
@@ -93,6 +100,9 @@ class MainWindow : public QWidget, public FrontEnd {
   std::vector<std::size_t> pendingList_;
 
   EventPacer pacer_;
+  // Held from the start of a run until the window closes: the work files are
+  // this window's until then.
+  std::optional<FolderLock> folderLock_;
   bool running_ = false;
   bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
   bool editingFromWidget_ = false;

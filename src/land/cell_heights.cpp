@@ -49,6 +49,7 @@ void ReportClippedSteps(RunContext& run, const CellSteps& steps, int x0, int y0)
       continue;
     int x = x0 + v % kVerticesPerCellSide;
     int y = y0 + v / kVerticesPerCellSide;
+    run.state.clippedVertices.push_back({x, y});
     run.window.appendText(control::txtLog,
                           "x: " + std::to_string(x) + " y: " + std::to_string(y) + "\r\n");
     run.progress.YieldToUI();
@@ -71,6 +72,7 @@ void CreateVHGT(RunContext& run) {
   CellHeights& cells = run.state.cellHeights;
   cells.baseHeight.assign(kCellCount, 0.0f);
   cells.heightSteps.assign(std::size_t{kCellCount} * kVerticesPerCell, 0);
+  run.state.clippedVertices.clear();
 
   const int threads = ThreadCount();
   std::array<bool, kCellsPerSide> clipped;

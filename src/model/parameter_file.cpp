@@ -133,7 +133,7 @@ std::vector<std::uint8_t> EncodeRecords(const WindowModel& window) {
 
 // Applies one record; the reason it was kept otherwise.
 std::optional<std::string> ApplyRecord(WindowModel& window, std::string_view name,
-                                       const std::vector<std::uint8_t>& file, std::size_t start) {
+                                       std::span<const std::uint8_t> file, std::size_t start) {
   if (file.size() < start + kLengthBytes)
     return "the file ends before its record";
   const std::uint8_t* record = file.data() + start;
@@ -179,15 +179,22 @@ ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::p
     report.createdEmptyFile = true;
   }
   std::vector<std::uint8_t> bytes = ReadWholeFile(file, kRole);
+  report.keptSettings = ApplyParameterBytes(window, bytes);
+  return report;
+}
+
+std::vector<std::string> ApplyParameterBytes(WindowModel& window,
+                                             std::span<const std::uint8_t> bytes) {
+  std::vector<std::string> kept;
   for (std::size_t i = 0; i < kRecordOrder.size(); ++i) {
     std::string_view name = kRecordOrder[i];
     std::size_t start = i * kRecordBytes;
     if (i >= kRequiredRecords && bytes.size() <= start)
       continue;  // an older file, written before this record existed
     if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, start))
-      report.keptSettings.push_back(DescribeSetting(name) + " kept its value: " + *reason + ".");
+      kept.push_back(DescribeSetting(name) + " kept its value: " + *reason + ".");
   }
-  return report;
+  return kept;
 }
 
 }  // namespace brackwyn

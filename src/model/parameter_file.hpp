@@ -2,7 +2,9 @@
 // directory.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,5 +28,9 @@ void SaveParameters(const WindowModel& window, const std::filesystem::path& file
 // Applies the records the file holds. A missing file is created empty.
 // Throws RunError naming the file when it cannot be read.
 ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::path& file);
+
+// Applies the records of a file's bytes; returns the kept settings as above.
+std::vector<std::string> ApplyParameterBytes(WindowModel& window,
+                                             std::span<const std::uint8_t> bytes);
 
 }  // namespace brackwyn

@@ -3,8 +3,10 @@
 // RunContext.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "core/random_stream.hpp"
 #include "core/utf8_path.hpp"
@@ -17,6 +19,20 @@
 #include "model/window_model.hpp"
 
 namespace brackwyn {
+
+// A vertex whose height step CreateVHGT clipped, in HeightGrid coordinates.
+struct ClippedVertex {
+  int x;
+  int y;
+};
+
+// An object the plugin writer gave a reference: its anchor sub-cell
+// (0..26623 each way, row 0 at the bottom) and kind number.
+struct PlacedObject {
+  std::uint16_t subCellX;
+  std::uint16_t subCellY;
+  std::uint8_t kind;
+};
 
 struct RunState {
   // File names are relative to this folder unless they carry their own root.
@@ -32,6 +48,10 @@ struct RunState {
   ObjectPalette objectPalette;
   ObjectCounts objectCounts{};
   RandomStream random;
+  // Kept for the preview picture, which draws the run without reading the
+  // plugin back.
+  std::vector<ClippedVertex> clippedVertices;
+  std::vector<PlacedObject> placedObjects;
 
   std::filesystem::path resolve(std::string_view fileName) const {
     return workingDirectory / PathFromUtf8(fileName);

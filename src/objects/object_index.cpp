@@ -1,10 +1,12 @@
 #include "objects/object_index.hpp"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 
 #include "core/number_text.hpp"
 #include "core/positioned_file.hpp"
+#include "core/record_id.hpp"
 #include "core/run_error.hpp"
 #include "core/whole_file.hpp"
 
@@ -33,8 +35,10 @@ class FieldReader {
         endedAtComma_ = true;
         break;
       }
-      if (b == '\r') {
-        next_ += 2;  // the line feed after it is skipped unseen
+      if (b == '\r' || b == '\n') {
+        next_ += 1;
+        if (b == '\r' && next_ < bytes_.size() && bytes_[next_] == '\n')
+          next_ += 1;  // CR LF is one line end
         break;
       }
       field.push_back(b);
@@ -72,8 +76,10 @@ struct NumericColumn {
   std::uint8_t ObjectKind::*field;
 };
 
+constexpr int kScaleVariationColumn = 3;
+
 constexpr NumericColumn kNumericColumns[] = {
-    {"scale variation", 3, &ObjectKind::scaleVariation},
+    {"scale variation", kScaleVariationColumn, &ObjectKind::scaleVariation},
     {"base size", 4, &ObjectKind::baseSize},
     {"top size", 5, &ObjectKind::topSize},
 };
@@ -84,8 +90,32 @@ std::string Capitalized(std::string text) {
   return text;
 }
 
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+// An ID as a message shows it: control characters as '?' and a long one cut
+// short, so that a message stays readable whatever the file holds.
+std::string ShownText(const std::string& text) {
+  constexpr std::size_t kShown = 40;
+  std::string shown = text.substr(0, kShown);
+  for (char& c : shown) {
+    if (IsControl(c))
+      c = '?';
+  }
+  return text.size() > kShown ? shown + "..." : shown;
+}
+
 std::string DescribeKind(int number, const std::string& id) {
-  return "object kind " + std::to_string(number) + " (\"" + id + "\")";
+  return "object kind " + std::to_string(number) + " (\"" + ShownText(id) + "\")";
+}
+
+void CheckText(const std::string& text, const char* what, std::size_t maxBytes, int kindNumber,
+               const std::string& id, const std::string& fileDescription) {
+  if (std::optional<std::string> problem = RecordIdFault(text, maxBytes)) {
+    throw RunError("In " + fileDescription + ", " + DescribeKind(kindNumber, id) + ": its " + what +
+                   " " + *problem + ".");
+  }
 }
 
 std::uint8_t NumericValue(const std::string& field, const NumericColumn& column, int kindNumber,
@@ -95,6 +125,12 @@ std::uint8_t NumericValue(const std::string& field, const NumericColumn& column,
     throw RunError("In " + fileDescription + ", " + DescribeKind(kindNumber, id) + ", column " +
                    std::to_string(column.column) + " (" + column.name + ") holds \"" + field +
                    "\", which is outside 0 to 255.");
+  }
+  if (column.column == kScaleVariationColumn && value >= 100) {
+    throw RunError("In " + fileDescription + ", " + DescribeKind(kindNumber, id) + ", column " +
+                   std::to_string(column.column) + " (" + column.name + ") holds \"" + field +
+                   "\": a variation of 100 or more gives scales of 0 or below, which the game "
+                   "cannot show. Use 0 to 99.");
   }
   return static_cast<std::uint8_t>(value);
 }
@@ -111,7 +147,7 @@ double ObjectIndexNumber(std::string_view field) {
   if (length == 0)
     return 0;
   text.resize(length);
-  return RoundHalfEven(std::strtod(text.c_str(), nullptr));
+  return RoundHalfEven(ReadDecimal(text));
 }
 
 ObjectPalette ParseObjectIndex(std::span<const std::uint8_t> bytes,
@@ -143,6 +179,9 @@ ObjectPalette ParseObjectIndex(std::span<const std::uint8_t> bytes,
     ObjectKind kind;
     kind.id = fields[0];
     kind.bitmapFile = fields[1];
+    CheckText(kind.id, "ID", kMaxRecordIdBytes, number, kind.id, fileDescription);
+    // A file name stops at a NUL byte: the run would read another file.
+    CheckText(kind.bitmapFile, "density bitmap name", SIZE_MAX, number, kind.id, fileDescription);
     for (int i = 0; i < 3; ++i) {
       const NumericColumn& column = kNumericColumns[i];
       kind.*column.field = NumericValue(fields[2 + i], column, number, kind.id, fileDescription);

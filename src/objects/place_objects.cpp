@@ -69,6 +69,18 @@ int ReadConfineValue(const WindowModel& window, std::string_view name) {
   return static_cast<int>(value);
 }
 
+// An empty box would place nothing and still report a finished run.
+void CheckConfineOrder(const WindowModel& window, std::string_view lowName, int low,
+                       std::string_view highName, int high) {
+  if (low <= high)
+    return;
+  throw RunError("Settings " + DescribeSetting(lowName) + " and " + DescribeSetting(highName) +
+                 ": the confine box runs from " + std::to_string(low) + " to " +
+                 std::to_string(high) + ", so it holds no vertex. The first value must not be " +
+                 "above the second (\"" + window.text(lowName) + "\" > \"" + window.text(highName) +
+                 "\").");
+}
+
 class Placer {
  public:
   Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& files);
@@ -139,6 +151,8 @@ void Placer::readDivisor() {
 void Placer::readColumns() {
   x1_ = ReadConfineValue(run_.window, control::txtConfineObjectsX1);
   x2_ = ReadConfineValue(run_.window, control::txtConfineObjectsX2);
+  CheckConfineOrder(run_.window, control::txtConfineObjectsX1, x1_, control::txtConfineObjectsX2,
+                    x2_);
   columnsStale_ = false;
 }
 
@@ -154,6 +168,8 @@ void Placer::placeAll() {
   readDivisor();
   const int y1 = ReadConfineValue(run_.window, control::txtConfineObjectsY1);
   const int y2 = ReadConfineValue(run_.window, control::txtConfineObjectsY2);
+  CheckConfineOrder(run_.window, control::txtConfineObjectsY1, y1, control::txtConfineObjectsY2,
+                    y2);
   draws_.emplace(density_, run_.state.random.key(), y2, ThreadCount());
   for (int y = y1; y <= y2; ++y) {
     if (columnsStale_)

@@ -214,6 +214,7 @@ void CreateESP(RunContext& run) {
   ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Never);
 
   int createObjects = CreateObjectsState(run);
+  run.state.placedObjects.clear();
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
   RecordWriter out;  // the header and the statics
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);

@@ -119,6 +119,10 @@ void CellReferenceWriter::Impl::writeReferences(
   std::int32_t number = 0;
   for (const PlacedObjectsReader::Anchor& anchor : anchors) {
     const ObjectKind& entry = palette.kind(anchor.kind);
+    run.state.placedObjects.push_back(
+        {static_cast<std::uint16_t>(column * kSubCellsPerCellSide + anchor.k),
+         static_cast<std::uint16_t>(row * kSubCellsPerCellSide + anchor.j),
+         static_cast<std::uint8_t>(anchor.kind)});
     float scale = ReferenceScale(entry.scaleVariation, random.next());
     float rotation = ReferenceRotation(random.next());
     out.writeInt32SubRecord("FRMR", ++number);

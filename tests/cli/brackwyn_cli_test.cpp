@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli_process.hpp"
+#include "core/folder_lock.hpp"
 #include "core/utf8_path.hpp"
 #include "model/control_table.hpp"
 #include "pipeline/work_files.hpp"
@@ -235,8 +236,9 @@ TEST_F(CliRun, DefaultRunReportsWhatTheWindowShows) {
   EXPECT_TRUE(Contains(run.out, "Stage durations:\n  InitializeVariables")) << run.out;
   EXPECT_TRUE(Contains(run.out, "  Total ")) << run.out;
   EXPECT_EQ(FolderContents(folder.path()),
-            (std::vector<std::string>{"Brackwyn.esm", "Brackwyn.esp", "clipping-report.txt",
-                                      "coast.bmp", "interior.bmp", "mountain.bmp"}));
+            (std::vector<std::string>{"Brackwyn.esm", "Brackwyn.esp", "Brackwyn.lock",
+                                      "clipping-report.txt", "coast.bmp", "interior.bmp",
+                                      "mountain.bmp"}));
 }
 
 TEST_F(CliRun, SavedSettingsLoadedInAFreshRunMakeTheSamePlugin) {
@@ -257,6 +259,32 @@ TEST_F(CliRun, SavedSettingsLoadedInAFreshRunMakeTheSamePlugin) {
   CliOutcome defaults = RunCli({"--set", "txtESP=Default.esp"}, folder.path());
   ASSERT_EQ(defaults.status, 0) << defaults.err;
   EXPECT_FALSE(ReadBytes(folder / "Default.esp") == plugin);  // the loaded settings mattered
+}
+
+TEST_F(CliRun, WritesThePreviewAndInspectsThePlugin) {
+  CliOutcome run = RunCli({"--preview", "preview.png"}, folder.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "Wrote the preview picture to ")) << run.out;
+  std::vector<std::uint8_t> png = ReadBytes(folder / "preview.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+  EXPECT_EQ(png[18] * 256 + png[19], 1664);  // IHDR width
+
+  CliOutcome inspect = RunCli({"inspect", "Brackwyn.esp", "--image", "land.png"}, folder.path());
+  ASSERT_EQ(inspect.status, 0) << inspect.err;
+  EXPECT_TRUE(Contains(inspect.out, "\n  CELL 2704\n  LAND 2704\n  TES3 1\n")) << inspect.out;
+  EXPECT_TRUE(
+      Contains(inspect.out, "Exterior cells with land: 2704, grid X -26 to 25, Y -26 to 25"))
+      << inspect.out;
+  EXPECT_TRUE(fs::exists(folder / "land.png"));
+
+  std::vector<std::uint8_t> plugin = ReadBytes(folder / "Brackwyn.esp");
+  std::ofstream(folder / "cut.esp", std::ios::binary)
+      .write(reinterpret_cast<const char*>(plugin.data()), 20'406);
+  CliOutcome cut = RunCli({"inspect", "cut.esp"}, folder.path());
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_TRUE(Contains(cut.err, "the file ends at byte 20406, inside the LAND record at byte 406"))
+      << cut.err;
 }
 
 TEST_F(CliRun, WorksInTheFolderGivenWithC) {
@@ -283,6 +311,28 @@ TEST_F(CliRun, FolderAndFileNamesBeyondAsciiWork) {
   EXPECT_TRUE(fs::exists(world / PathFromUtf8("Insel-\xc3\xa9.esp")));
 }
 
+// The lock is held by an open of Brackwyn.lock in this process: the runner
+// sees what a second run in the same folder would see.
+TEST_F(CliRun, RefusesAtOnceWhileAnotherRunHoldsTheFolder) {
+  WriteText(folder / "Brackwyn.esp", "the previous plugin");
+  for (std::string_view name : kWorkFileNames)
+    WriteText(folder / name, "the other run's");
+  std::optional<FolderLock> other = FolderLock::TryTake(folder.path());
+  ASSERT_TRUE(other);
+  auto start = std::chrono::steady_clock::now();
+  CliOutcome run = RunCli({}, folder.path());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "Another run is using the folder")) << run.err;
+  EXPECT_EQ(ReadText(folder / "Brackwyn.esp"), "the previous plugin");
+  for (std::string_view name : kWorkFileNames)
+    EXPECT_EQ(ReadText(folder / name), "the other run's");
+
+  other.reset();
+  EXPECT_EQ(RunCli({}, folder.path()).status, 0);
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+}
+
 TEST_F(CliRun, MissingBitmapFailsNamingTheFileAndLeavesNoPlugin) {
   CliOutcome run = RunCli({"--set", "txtBitmapInterior=hills.bmp"}, folder.path());
   EXPECT_EQ(run.status, 1);
@@ -293,8 +343,10 @@ TEST_F(CliRun, MissingBitmapFailsNamingTheFileAndLeavesNoPlugin) {
 
 struct Interruption {
   const char* label;
-  int signal;
+  std::vector<int> signals;
+  std::size_t freeBytes;  // room left in the output pipe: where the runner blocks
   int status;
+  bool newPlugin;
 
   friend void PrintTo(const Interruption& interruption, std::ostream* out) {
     *out << interruption.label;
@@ -304,64 +356,85 @@ struct Interruption {
 class CliInterrupt : public CliRun, public ::testing::WithParamInterface<Interruption> {};
 
 // The runner's standard output is a pipe that the test has filled, so the
-// runner blocks in its first progress line, inside the elevation stage, until
-// the test has sent the signal and starts reading. That makes the moment of
-// the interruption certain instead of a race with a fast run.
-TEST_P(CliInterrupt, AbandonsTheRunKeepingThePreviousPluginAndNoWorkFiles) {
+// runner blocks in a write at a known point until the test has sent the
+// signals and starts reading: with no room, in its first progress line,
+// inside the elevation stage; with some room, in the summary, after the new
+// plugin is in place. That makes the moment of the interruption certain
+// instead of a race with a fast run.
+TEST_P(CliInterrupt, KeepsThePreviousPluginUntilTheNewOneIsInPlaceAndNoWorkFiles) {
 #ifdef _WIN32
   GTEST_SKIP() << "POSIX only: stops the runner in a write to a pipe watched through /proc and "
                   "sends it a signal; Windows has neither";
 #else
+  const Interruption& c = GetParam();
   const std::string previous = "the previous plugin";
   WriteText(folder / "Brackwyn.esp", previous);
   for (std::string_view name : kWorkFileNames)
     WriteText(folder / name, "left from an earlier run");
 
+  // One page of pipe: small writes fill its free end, so the room is exact.
   int pipeFds[2];
   ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
-  ::fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
-  ::fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
-  std::string filler(4096, 'f');
-  std::size_t filled = 0;
-  while (true) {
-    ssize_t n = ::write(pipeFds[1], filler.data(), filler.size());
-    if (n <= 0)
-      break;
-    filled += static_cast<std::size_t>(n);
-  }
-  ::fcntl(pipeFds[1], F_SETFL, 0);  // the runner must see an ordinary blocking pipe
+  ASSERT_EQ(::fcntl(pipeFds[1], F_SETPIPE_SZ, 4096), 4096);
+  std::string filler(4096 - c.freeBytes, 'f');
+  ASSERT_EQ(::write(pipeFds[1], filler.data(), filler.size()), static_cast<ssize_t>(filler.size()));
+  std::size_t filled = filler.size();
 
   ScratchFolder output;
-  testing::RunningCli cli({}, folder.path(), pipeFds[1], output / "err");
+  testing::RunningCli cli({"--timings"}, folder.path(), pipeFds[1], output / "err");
   ::close(pipeFds[1]);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!cli.blockedWritingStdout() && !cli.exited() &&
-         std::chrono::steady_clock::now() < deadline)
+  auto ready = [&] {
+    return cli.blockedWritingStdout() &&
+           (!c.newPlugin || ReadText(folder / "Brackwyn.esp") != previous);
+  };
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (!ready() && !cli.exited() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(cli.blockedWritingStdout()) << ReadText(output / "err");
-  ASSERT_EQ(::kill(cli.pid(), GetParam().signal), 0);
+  ASSERT_TRUE(ready()) << ReadText(output / "err");
+  for (int signal : c.signals) {
+    ASSERT_EQ(::kill(cli.pid(), signal), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 
   std::string out;
   char buffer[4096];
   for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
     out.append(buffer, static_cast<std::size_t>(n));
   ::close(pipeFds[0]);
-  EXPECT_EQ(cli.wait(), GetParam().status);
+  EXPECT_EQ(cli.wait(), c.status);
 
   out.erase(0, filled);
-  EXPECT_EQ(out, "Loading height bitmaps\n");
-  EXPECT_TRUE(Contains(ReadText(output / "err"), "interrupted")) << ReadText(output / "err");
-  EXPECT_EQ(ReadText(folder / "Brackwyn.esp"), previous);
-  EXPECT_EQ(
-      FolderContents(folder.path()),
-      (std::vector<std::string>{"Brackwyn.esp", "coast.bmp", "interior.bmp", "mountain.bmp"}));
+  std::string err = ReadText(output / "err");
+  if (c.newPlugin) {
+    EXPECT_TRUE(Contains(out, "Finished!")) << out;
+    EXPECT_NE(ReadText(folder / "Brackwyn.esp"), previous);
+    EXPECT_EQ(err, "");
+  } else {
+    EXPECT_EQ(ReadText(folder / "Brackwyn.esp"), previous);
+    if (c.signals.size() == 1) {  // a second one ends the runner inside that write
+      EXPECT_TRUE(out.starts_with("Loading height bitmaps\n")) << out;
+      EXPECT_TRUE(Contains(err, "interrupted")) << err;
+    }
+  }
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+  EXPECT_FALSE(fs::exists(folder / "Brackwyn.esp.brackwyn-partial"));
 #endif
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupt,
-                         ::testing::Values(Interruption{"CtrlC", SIGINT, 130},
-                                           Interruption{"Terminate", SIGTERM, 143}),
-                         [](const auto& info) { return info.param.label; });
+#ifndef _WIN32
+constexpr int kHangUp = SIGHUP;
+#else
+constexpr int kHangUp = 1;  // Windows has no SIGHUP; the test is skipped there
+#endif
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, CliInterrupt,
+    ::testing::Values(Interruption{"CtrlC", {SIGINT}, 0, 130, false},
+                      Interruption{"Terminate", {SIGTERM}, 0, 143, false},
+                      Interruption{"HangUp", {kHangUp}, 0, 129, false},
+                      Interruption{"SecondCtrlCEndsAtOnce", {SIGINT, SIGINT}, 0, 130, false},
+                      Interruption{"AfterThePluginIsInPlace", {SIGINT}, 512, 0, true}),
+    [](const auto& info) { return info.param.label; });
 
 }  // namespace
 }  // namespace brackwyn

@@ -118,8 +118,11 @@ class LoadElevationFailureTest : public LoadElevationTest,
 TEST_P(LoadElevationFailureTest, NamesTheSettingAndFile) {
   const BadBitmapCase& c = GetParam();
   std::string setting = c.expectedSetting;
-  if (c.coastSize > 0)
-    WriteBytes(run.folder / "bad.bmp", std::vector<std::uint8_t>(c.coastSize, 1), c.coastSize);
+  if (c.coastSize > 0) {
+    std::vector<std::uint8_t> bad = tools::GrayBitmapHeader();
+    bad.resize(std::max(bad.size(), c.coastSize), 1);
+    WriteBytes(run.folder / "bad.bmp", bad, c.coastSize);
+  }
   if (setting == "txtBitmapCoast") {
     SetNames("bad.bmp", "bad.bmp", "bad.bmp");
   } else {

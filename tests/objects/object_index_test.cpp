@@ -52,7 +52,41 @@ INSTANTIATE_TEST_SUITE_P(ObjectIndex, SameSingleKind,
                                            "tree,tree.bmp,20,3,9\r\n\r\n",  // empty last line
                                            "tree,tree.bmp,20,3,9\r\n\r\n\r\n",
                                            "tree,tree.bmp,20,3,9\r\nx",  // one stray byte
-                                           "tree,tree.bmp, 2 0,\t3\n, 9 "));
+                                           "tree,tree.bmp,20,3,9\n",     // LF
+                                           "tree,tree.bmp,20,3,9\r",     // CR
+                                           "tree,tree.bmp,20\n3,9\n\n", "tree,tree.bmp,20\r3,9\r\r",
+                                           "tree,tree.bmp, 2 0,\t3, 9 "));
+
+TEST(ObjectIndex, LineEndsNeverTakeAByteOfAnId) {
+  for (const char* end : {"\r\n", "\n", "\r"}) {
+    std::string text = std::string("ID,Bitmap,Scale,Base,Top") + end + "tree,t.bmp,1,2,3" + end +
+                       "rock,r.bmp,4,5,6" + end;
+    ObjectPalette palette = Parse(text);
+    ASSERT_EQ(palette.kindCount(), 2);
+    ExpectKind(palette.kind(1), "tree", "t.bmp", 1, 2, 3);
+    ExpectKind(palette.kind(2), "rock", "r.bmp", 4, 5, 6);
+  }
+}
+
+TEST(ObjectIndex, RefusesIdsTheGameCannotUse) {
+  struct Case {
+    std::string record;
+    const char* expected;
+  } cases[] = {
+      {",t.bmp,1,2,3", "object kind 1 (\"\"): its ID is empty"},
+      {std::string("tr\0ee,t.bmp,1,2,3", 17), "its ID holds the control character 0 at byte 3"},
+      {"tr\tee,t.bmp,1,2,3", "control character 9"},
+      {std::string(256, 'a') + ",t.bmp,1,2,3", "its ID is 256 bytes long, more than 255"},
+      {"tree,,1,2,3", "its density bitmap name is empty"},
+  };
+  for (const Case& c : cases) {
+    std::string message = ParseError(std::string(kHeader) + c.record + "\r\n");
+    EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+    EXPECT_NE(message.find("objects.csv"), std::string::npos) << message;
+  }
+  EXPECT_EQ(Parse(std::string(kHeader) + std::string(255, 'a') + ",t.bmp,1,2,3").kind(1).id.size(),
+            255u);
+}
 
 TEST(ObjectIndex, TextFieldsKeepEveryByteAndRecordsFollowInOrder) {
   ObjectPalette palette =
@@ -122,13 +156,15 @@ TEST(ObjectIndex, NamesKindAndColumnOfANumberOutside0To255) {
       {"tree,t.bmp,256,3,9", "object kind 1 (\"tree\"), column 3 (scale variation) holds \"256\""},
       {"tree,t.bmp,20,-1,9", "column 4 (base size) holds \"-1\""},
       {"tree,t.bmp,20,3,255.5", "column 5 (top size) holds \"255.5\""},
+      {"tree,t.bmp,99.5,3,9", "column 3 (scale variation) holds \"99.5\": a variation of 100"},
   };
   for (const Case& c : cases) {
     std::string message = ParseError(std::string(kHeader) + c.record + "\r\n");
     EXPECT_NE(message.find(c.expected), std::string::npos) << message;
     EXPECT_NE(message.find("objects.csv"), std::string::npos) << message;
   }
-  EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,255.4x,-0.5,254.5\r\n").kindCount(), 1);
+  EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,99.4x,-0.5,254.5\r\n").kindCount(), 1);
+  EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,0,255.4x,0\r\n").kindCount(), 1);
 }
 
 TEST(ObjectIndex, MissingFileIsNamed) {

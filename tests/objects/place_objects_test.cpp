@@ -392,18 +392,24 @@ TEST(PlaceObjects, RowCaptionsAndCountText) {
   EXPECT_EQ(s.frontEnd.calls, 2 * 3328);
 }
 
-TEST(PlaceObjects, EmptyBoxes) {
-  {
-    ScriptedRun s({5, 0, 4, 1});  // x1 > x2: rows still report
-    s.place();
-    EXPECT_EQ(s.frontEnd.captions.size(), 2u);
-    EXPECT_EQ(s.run.window.text("txtObjectsCount"), ObjectCountsText(ObjectCounts{}));
-    EXPECT_EQ(s.run.state.random.position(), 0u);
-  }
-  {
-    ScriptedRun s({0, 5, 1, 4});  // y1 > y2: no row at all
+TEST(PlaceObjects, RefusesEmptyBoxesNamingBothSettings) {
+  struct Case {
+    Box box;
+    const char* low;
+    const char* high;
+  } cases[] = {{{5, 0, 4, 1}, "txtConfineObjectsX1", "txtConfineObjectsX2"},
+               {{0, 5, 1, 4}, "txtConfineObjectsY1", "txtConfineObjectsY2"}};
+  for (const Case& c : cases) {
+    ScriptedRun s(c.box);
     s.run.window.setText("txtObjectsCount", "earlier");
-    s.place();
+    try {
+      s.place();
+      ADD_FAILURE() << c.low;
+    } catch (const RunError& error) {
+      std::string message = error.what();
+      EXPECT_NE(message.find(c.low), std::string::npos) << message;
+      EXPECT_NE(message.find(c.high), std::string::npos) << message;
+    }
     EXPECT_TRUE(s.frontEnd.captions.empty());
     EXPECT_EQ(s.run.window.text("txtObjectsCount"), "earlier");
   }
