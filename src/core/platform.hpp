@@ -1,7 +1,7 @@
 // Every call this program makes to the operating system's file interface.
-// platform_posix.cpp implements it for POSIX systems; another platform
-// replaces that one file. Errors come back as std::error_code in the system
-// category, so messages read like the system's own.
+// platform_posix.cpp implements it for POSIX systems, platform_win32.cpp for
+// Windows. Errors come back as std::error_code in the system category, so
+// messages read like the system's own.
 #pragma once
 
 #include <cstddef>
@@ -59,17 +59,21 @@ std::error_code TryLockExclusive(NativeFile file, bool& taken);
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Requests to stop from outside the program: SIGINT (Ctrl-C), SIGTERM and
-// SIGHUP (a closed terminal, a desktop logout). The first is only recorded,
-// for the run to notice at its next yield, and announced on StopNotifier()
-// for an event loop to wake up. A second one ends the process at once, as the
-// signal does, after deleting the files of SetFilesToDeleteOnForcedStop: a
-// run stuck in a long write still leaves no work files behind. Also ignores
-// SIGPIPE, so that output to a reader that went away cannot end a run half
-// way.
+// SIGHUP (a closed terminal, a desktop logout); on Windows, Ctrl-C and
+// Ctrl-Break as SIGINT and a closed console, a logoff or a shutdown as
+// SIGTERM. The first is only recorded, for the run to notice at its next
+// yield, and announced on StopNotifier() for an event loop to wake up. A
+// second one ends the process at once, as the signal does, after deleting the
+// files of SetFilesToDeleteOnForcedStop: a run stuck in a long write still
+// leaves no work files behind. So does a closed Windows console whose run has
+// not ended a few seconds later, before the system ends the process. Also
+// ignores SIGPIPE, so that output to a reader that went away cannot end a run
+// half way.
 void InstallStopHandlers();
 // The first stop signal received, 0 while none.
 int StopSignal();
-// Readable once a stop was requested; kNoFile before InstallStopHandlers.
+// Readable (POSIX: a pipe) or signalled (Windows: an event handle) once a stop
+// was requested; kNoFile before InstallStopHandlers.
 NativeFile StopNotifier();
 // Replaces the list; the handler reads it, so it is copied into memory that
 // stays valid until the next call.

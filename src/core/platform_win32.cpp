@@ -11,12 +11,64 @@
 #undef ReplaceFile
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <limits>
+#include <memory>
+#include <string>
 
 #include "core/platform.hpp"
 
 namespace brackwyn::platform {
 namespace {
+
+// Windows has no signals for stop requests: the console calls a handler on a
+// thread of its own. Ctrl-C and Ctrl-Break count as SIGINT; closing the
+// console window, logging off and shutting down as SIGTERM, so that exit
+// statuses match the other systems.
+std::atomic<int> stopSignal{0};
+// Manual-reset: stays signalled once a stop was requested.
+HANDLE stopEvent = nullptr;
+
+struct ForcedStopFiles {
+  std::vector<std::wstring> paths;
+};
+std::atomic<const ForcedStopFiles*> forcedStopFiles{nullptr};
+// Every list made, kept: a handler running right now may still read an old one.
+std::vector<std::unique_ptr<ForcedStopFiles>> forcedStopLists;
+
+// Ends the process at once, as a second signal does elsewhere. Files still
+// open are deleted when their last handle goes, with the process.
+[[noreturn]] void StopNow() {
+  if (const ForcedStopFiles* files = forcedStopFiles.load()) {
+    for (const std::wstring& path : files->paths)
+      ::DeleteFileW(path.c_str());
+  }
+  ::TerminateProcess(::GetCurrentProcess(), 128 + stopSignal.load());
+  ::ExitProcess(128 + stopSignal.load());  // not reached
+}
+
+// After a close event Windows ends the process within about five seconds
+// however the handler returns: the run gets most of that to unwind and
+// leave through main, then its work files are removed all the same.
+constexpr DWORD kCloseGraceMilliseconds = 3500;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const bool closing =
+      event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
+  if (!closing && event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+    return FALSE;
+  int none = 0;
+  if (!stopSignal.compare_exchange_strong(none, closing ? SIGTERM : SIGINT))
+    StopNow();  // asked twice
+  if (stopEvent != nullptr)
+    ::SetEvent(stopEvent);
+  if (closing) {
+    ::Sleep(kCloseGraceMilliseconds);
+    StopNow();
+  }
+  return TRUE;
+}
 
 std::error_code LastError() {
   return {static_cast<int>(::GetLastError()), std::system_category()};
@@ -216,6 +268,28 @@ std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesy
   if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return LastError();
   return {};
+}
+
+void InstallStopHandlers() {
+  if (stopEvent == nullptr)
+    stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+int StopSignal() {
+  return stopSignal.load();
+}
+
+NativeFile StopNotifier() {
+  return stopEvent == nullptr ? kNoFile : reinterpret_cast<NativeFile>(stopEvent);
+}
+
+void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& files) {
+  auto list = std::make_unique<ForcedStopFiles>();
+  for (const std::filesystem::path& file : files)
+    list->paths.push_back(file.wstring());
+  forcedStopFiles.store(list.get());
+  forcedStopLists.push_back(std::move(list));
 }
 
 }  // namespace brackwyn::platform

@@ -10,6 +10,9 @@
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QSocketNotifier>
+#ifdef Q_OS_WIN
+#include <QWinEventNotifier>
+#endif
 #include <QTimer>
 
 #include "core/platform.hpp"
@@ -85,8 +88,9 @@ int RunForScreenshot(brackwyn::gui::MainWindow& window, const QString& file) {
 
 // SIGTERM, SIGINT or SIGHUP (a desktop logout) close the window as the user
 // would: a run is abandoned and the work files are deleted.
-void CloseOnStopSignal(brackwyn::gui::MainWindow& window, QSocketNotifier& notifier) {
-  QObject::connect(&notifier, &QSocketNotifier::activated, &window, [&window, &notifier] {
+template <class Notifier>
+void CloseOnStopSignal(brackwyn::gui::MainWindow& window, Notifier& notifier) {
+  QObject::connect(&notifier, &Notifier::activated, &window, [&window, &notifier] {
     notifier.setEnabled(false);
     window.close();
   });
@@ -104,8 +108,13 @@ int main(int argc, char** argv) {
   brackwyn::platform::InstallStopHandlers();
   PreferOffscreenWithoutDisplay(argc, argv);
   QApplication app(argc, argv);
+#ifdef Q_OS_WIN
+  // There the stop notifier is an event that becomes signalled, not a pipe.
+  QWinEventNotifier stopNotifier(reinterpret_cast<Qt::HANDLE>(brackwyn::platform::StopNotifier()));
+#else
   QSocketNotifier stopNotifier(static_cast<qintptr>(brackwyn::platform::StopNotifier()),
                                QSocketNotifier::Read);
+#endif
   QApplication::setApplicationName(brackwyn::kProgramName);
   QApplication::setApplicationVersion(brackwyn::kVersionText);
   Options options = ParseOptions(app);
