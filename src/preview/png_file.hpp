@@ -1,4 +1,5 @@
-// PNG encoding of preview pictures, by libpng.
+// PNG encoding of preview pictures (png_encoding_libpng.cpp or, without
+// libpng, png_encoding_stb.cpp).
 #pragma once
 
 #include <cstdint>
