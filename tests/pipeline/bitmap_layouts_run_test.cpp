@@ -1,7 +1,9 @@
 // Whole runs on height bitmaps in every layout the reader takes, and on files
 // it must refuse: the plugin is that of the standard 24-bit file, or the run
 // stops at once naming the file and keeps the previous plugin.
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -49,7 +51,7 @@ class BitmapLayoutRun : public ::testing::Test {
 
   static std::vector<std::uint8_t> RunWith(testing::TestRun& run) {
     for (const char* name : {"interior.bmp", "mountain.bmp"})
-      std::filesystem::create_symlink(*shared_ / name, run.folder / name);
+      testing::LinkFile(*shared_ / name, run.folder / name);
     RunResult result = RunPipeline(run.context);
     EXPECT_EQ(result.outcome, RunOutcome::Finished) << result.message;
     return ReadBytes(run.folder / "Brackwyn.esp");
@@ -106,7 +108,11 @@ class BitmapRefusalRun : public BitmapLayoutRun, public ::testing::WithParamInte
       bytes.resize(54 + 2000 * 6000);
       WriteFile(path, bytes);
     } else if (label == "Fifo") {
+#ifdef _WIN32
+      GTEST_SKIP() << "POSIX only: a named pipe in a folder; Windows keeps pipes apart";
+#else
       ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+#endif
     } else if (label == "Rle") {
       std::vector<std::uint8_t> bytes = testing::BitmapBytes({8, false, 40, false, 0}, Coast);
       tools::PutLe(&bytes[30], 1, 4);
@@ -122,8 +128,10 @@ TEST_P(BitmapRefusalRun, StopsAtOnceNamingTheFileAndKeepsThePreviousPlugin) {
   const std::string previous = "the previous plugin";
   std::ofstream(run.folder / "Brackwyn.esp") << previous;
   makeCoast(run.folder / "coast.bmp");
+  if (IsSkipped())
+    return;
   for (const char* name : {"interior.bmp", "mountain.bmp"})
-    std::filesystem::create_symlink(*shared_ / name, run.folder / name);
+    testing::LinkFile(*shared_ / name, run.folder / name);
 
   auto start = std::chrono::steady_clock::now();
   RunResult result = RunPipeline(run.context);

@@ -3,9 +3,6 @@
 // stages (and, on request, the plugin writer).
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/positioned_file.hpp"
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
 #include "land/vertex_color_palette.hpp"
@@ -54,15 +52,13 @@ struct PreviewWorld : TestRun {
   // Objects.dat with the given anchors (sub-cell x, y, kind), then the plugin.
   void writePlugin(const std::vector<PlacedObject>& anchors = {}) {
     if (!anchors.empty()) {
-      int fd = ::open((folder / "Objects.dat").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || ::ftruncate(fd, off_t{kSubCellGridSide} * kSubCellGridSide) != 0)
-        throw std::runtime_error("cannot make Objects.dat");
-      for (const PlacedObject& anchor : anchors) {
-        off_t at = off_t{anchor.subCellY} * kSubCellGridSide + anchor.subCellX;
-        if (::pwrite(fd, &anchor.kind, 1, at) != 1)
-          throw std::runtime_error("cannot write Objects.dat");
-      }
-      ::close(fd);
+      PositionedFile file(folder / "Objects.dat", "object grid",
+                          platform::OpenMode::WriteCreateTruncate, "write");
+      file.setSize(std::uint64_t{kSubCellGridSide} * kSubCellGridSide, "size");
+      for (const PlacedObject& anchor : anchors)
+        file.writeFully(&anchor.kind, 1,
+                        std::uint64_t(anchor.subCellY) * kSubCellGridSide + anchor.subCellX);
+      file.closeChecked();
     }
     CreateESP(context);
   }
