@@ -104,3 +104,19 @@ for name in objects-off objects-on normals-textures-on; do
     exit 1
   fi
 done
+
+# The inspector reads the plugin as on Linux, and the preview and --image
+# pictures are written (by stb_image_write there, so not byte for byte).
+world=$scratch/windows-objects-on
+(cd "$scratch/linux-objects-on" && "$OLDPWD/$linux_cli" inspect Brackwyn.esp) >"$scratch/linux-inspect.txt"
+(cd "$world" && wine "$windows_cli" inspect Brackwyn.esp --image land.png) | tr -d '\r' >"$scratch/windows-inspect.txt" ||
+  { echo "windows-check: the Windows runner's inspect failed" >&2; exit 1; }
+(cd "$world" && wine "$windows_cli" --set chkCreateObjects=1 --preview preview.png) >/dev/null ||
+  { echo "windows-check: the Windows runner failed with --preview" >&2; exit 1; }
+grep -v "^Wrote " "$scratch/windows-inspect.txt" | diff "$scratch/linux-inspect.txt" - >&2 ||
+  { echo "windows-check: inspect describes the plugin differently on Windows" >&2; exit 1; }
+for picture in land.png preview.png; do
+  [[ $(head -c 8 "$world/$picture" | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] ||
+    { echo "windows-check: $picture from the Windows runner is not a PNG picture" >&2; exit 1; }
+done
+echo "inspect reads the plugin as on Linux; --preview and inspect --image write PNG pictures"
