@@ -187,8 +187,8 @@ constexpr auto kControls = std::to_array<ControlSpec>({
 constexpr bool EveryNameInCodeIsAControl() {
   for (std::string_view name : control::kNamedInCode) {
     bool found = false;
-    for (const ControlSpec& spec : kControls)
-      found = found || spec.name == name;
+    for (const ControlSpec& entry : kControls)
+      found = found || entry.name == name;
     if (!found)
       return false;
   }
