@@ -4,6 +4,11 @@
 
 #include "core/units.hpp"
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define BRACKWYN_X86_SHUFFLE 1
+#endif
+
 namespace brackwyn {
 namespace {
 
@@ -153,11 +158,57 @@ std::optional<BitmapLayout> ParseBitmapHeader(std::span<const std::uint8_t> head
   return layout;
 }
 
+namespace {
+
+void GreensOf24BitPortable(const std::uint8_t* stored, std::uint8_t* row) {
+  for (int x = 0; x < kBitmapSide; ++x)
+    row[x] = stored[3 * x + 1];
+}
+
+#if defined(BRACKWYN_X86_SHUFFLE)
+static_assert(kBitmapSide % 16 == 0);
+
+// Sixteen pixels (48 bytes) a step: each of the three 16-byte loads gives up
+// the greens that lie in it. Reads no byte past the row's last pixel.
+__attribute__((target("ssse3"))) void GreensOf24BitSsse3(const std::uint8_t* stored,
+                                                         std::uint8_t* row) {
+  const __m128i fromFirst =
+      _mm_setr_epi8(1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i fromSecond =
+      _mm_setr_epi8(-1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15, -1, -1, -1, -1, -1);
+  const __m128i fromThird =
+      _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, 5, 8, 11, 14);
+  for (int x = 0; x < kBitmapSide; x += 16, stored += 48) {
+    __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stored));
+    __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stored + 16));
+    __m128i third = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stored + 32));
+    __m128i greens = _mm_or_si128(
+        _mm_or_si128(_mm_shuffle_epi8(first, fromFirst), _mm_shuffle_epi8(second, fromSecond)),
+        _mm_shuffle_epi8(third, fromThird));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), greens);
+  }
+}
+#endif
+
+using GreensFunction = void (*)(const std::uint8_t*, std::uint8_t*);
+
+// Chosen once for the processor, through a pointer, because Windows
+// executables cannot choose per processor when they are loaded.
+GreensFunction ChooseGreensOf24Bit() {
+#if defined(BRACKWYN_X86_SHUFFLE)
+  if (__builtin_cpu_supports("ssse3"))
+    return GreensOf24BitSsse3;
+#endif
+  return GreensOf24BitPortable;
+}
+
+}  // namespace
+
 int SampleStoredRow(const BitmapLayout& layout, const std::uint8_t* stored, std::uint8_t* row) {
+  static const GreensFunction greensOf24Bit = ChooseGreensOf24Bit();
   switch (layout.bitsPerPixel) {
     case 24:
-      for (int x = 0; x < kBitmapSide; ++x)
-        row[x] = stored[3 * x + 1];
+      greensOf24Bit(stored, row);
       return -1;
     case 32:
       for (int x = 0; x < kBitmapSide; ++x)

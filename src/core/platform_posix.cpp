@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -182,6 +184,22 @@ std::error_code TryLockExclusive(NativeFile file, bool& taken) {
   if (result != 0 && errno != EWOULDBLOCK)
     return LastError();
   return {};
+}
+
+void* AllocateLarge(std::size_t bytes) noexcept {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  void* memory = nullptr;
+  if (::posix_memalign(&memory, kHugePage, bytes) != 0)
+    return nullptr;
+#if defined(MADV_HUGEPAGE)
+  // Only advice: without huge pages the memory is still there, in small pages.
+  ::madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+  return memory;
+}
+
+void FreeLarge(void* memory) noexcept {
+  std::free(memory);
 }
 
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <string>
@@ -260,6 +261,16 @@ std::error_code TryLockExclusive(NativeFile file, bool& taken) {
   if (!taken && ::GetLastError() != ERROR_LOCK_VIOLATION)
     return LastError();
   return {};
+}
+
+// Large pages need a privilege that ordinary users lack, so these are plain
+// allocations.
+void* AllocateLarge(std::size_t bytes) noexcept {
+  return std::malloc(bytes);
+}
+
+void FreeLarge(void* memory) noexcept {
+  std::free(memory);
 }
 
 std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {

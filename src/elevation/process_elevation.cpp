@@ -1,12 +1,15 @@
 #include "elevation/process_elevation.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
+#include "core/parallel_for.hpp"
 #include "core/run_error.hpp"
+#include "core/thread_count.hpp"
 #include "elevation/height_scaling.hpp"
 #include "model/control_names.hpp"
 #include "model/control_table.hpp"
@@ -65,7 +68,9 @@ void CheckScaledSamplesFit(const HeightLayer& layer, float gridScale, std::strin
   }
 }
 
-SampleTable ScaledTable(float gridScale) {
+SampleTable CheckedScaledTable(const HeightLayer& layer, float gridScale,
+                               std::string_view setting) {
+  CheckScaledSamplesFit(layer, gridScale, setting);
   SampleTable table{};
   for (int v = 0; v < kSampleValues; ++v) {
     double height = ScaledHeight(gridScale, v);
@@ -74,47 +79,49 @@ SampleTable ScaledTable(float gridScale) {
   return table;
 }
 
-void MapLayer(RunContext& run, HeightLayer& layer, const SampleTable& table) {
-  for (int y = 0; y < kBitmapSide; ++y) {
-    std::int16_t* row = layer.row(y);
-    for (int x = 0; x < kBitmapSide; ++x)
-      row[x] = table[static_cast<std::uint8_t>(row[x])];
-    run.progress.YieldToUI();
-  }
+// The three tables that turn a layer's raw samples into heights in steps.
+struct LayerTables {
+  SampleTable coast;
+  SampleTable interior;
+  SampleTable mountain;
+};
+
+int MergedHeight(const LayerTables& tables, std::int16_t coast, std::int16_t interior,
+                 std::int16_t mountain) {
+  return tables.coast[static_cast<std::uint8_t>(coast)] +
+         tables.interior[static_cast<std::uint8_t>(interior)] +
+         tables.mountain[static_cast<std::uint8_t>(mountain)];
 }
 
-void ScaleLayer(RunContext& run, HeightLayer& layer, float gridScale, std::string_view setting) {
-  CheckScaledSamplesFit(layer, gridScale, setting);
-  MapLayer(run, layer, ScaledTable(gridScale));
-}
-
-[[noreturn]] void ThrowMergeOverflow(const HeightLayers& layers, int y) {
+[[noreturn]] void ThrowMergeOverflow(const HeightLayers& layers, const LayerTables& tables, int y) {
   const std::int16_t* coast = layers.coast.row(y);
   const std::int16_t* interior = layers.interior.row(y);
   const std::int16_t* mountain = layers.mountain.row(y);
   int x = 0;
   int sum = 0;
   for (; x < kBitmapSide; ++x) {
-    sum = coast[x] + interior[x] + mountain[x];
+    sum = MergedHeight(tables, coast[x], interior[x], mountain[x]);
     if (sum < kHeightMin || sum > kHeightMax)
       break;
   }
   std::string advice = sum > 0 ? "together at most " + std::to_string(kMergedRangeMaxUnits)
                                : "together at least " + std::to_string(kMergedRangeMinUnits);
-  throw RunError("The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
-                 " height steps (coast " + std::to_string(coast[x]) + ", interior " +
-                 std::to_string(interior[x]) + ", mountain " + std::to_string(mountain[x]) +
-                 "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
-                 "ranges " +
-                 DescribeSetting(control::txtScaleInterior) + " and " +
-                 DescribeSetting(control::txtScaleMountain) + " must make " + advice +
-                 " world units.");
+  throw RunError(
+      "The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
+      " height steps (coast " + std::to_string(tables.coast[static_cast<std::uint8_t>(coast[x])]) +
+      ", interior " + std::to_string(tables.interior[static_cast<std::uint8_t>(interior[x])]) +
+      ", mountain " + std::to_string(tables.mountain[static_cast<std::uint8_t>(mountain[x])]) +
+      "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
+      "ranges " +
+      DescribeSetting(control::txtScaleInterior) + " and " +
+      DescribeSetting(control::txtScaleMountain) + " must make " + advice + " world units.");
 }
 
-void MergeLayers(RunContext& run) {
-  const HeightLayers& layers = run.state.layers;
-  HeightGrid& grid = run.state.heightGrid;
-  for (int y = 0; y < kBitmapSide; ++y) {
+// Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
+// or end.
+int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid& grid, int begin,
+              int end) {
+  for (int y = begin; y < end; ++y) {
     const std::int16_t* coast = layers.coast.row(y);
     const std::int16_t* interior = layers.interior.row(y);
     const std::int16_t* mountain = layers.mountain.row(y);
@@ -122,13 +129,36 @@ void MergeLayers(RunContext& run) {
     int low = 0;
     int high = 0;
     for (int x = 0; x < kBitmapSide; ++x) {
-      int sum = coast[x] + interior[x] + mountain[x];
+      int sum = MergedHeight(tables, coast[x], interior[x], mountain[x]);
       merged[x] = static_cast<std::int16_t>(sum);
       low = std::min(low, sum);
       high = std::max(high, sum);
     }
     if (low < kHeightMin || high > kHeightMax)
-      ThrowMergeOverflow(layers, y);
+      return y;
+  }
+  return end;
+}
+
+// Each layer is scaled on the way into the grid, in one pass over the three,
+// in blocks of rows split across the threads, yielding after each block.
+void MergeLayers(RunContext& run, const LayerTables& tables) {
+  const HeightLayers& layers = run.state.layers;
+  HeightGrid& grid = run.state.heightGrid;
+  const int threads = ThreadCount();
+  for (int first = 0; first < kBitmapSide; first += kMergedRowsPerYield) {
+    const int rows = std::min(kMergedRowsPerYield, kBitmapSide - first);
+    std::atomic<int> lowestOverflow{kBitmapSide};
+    ParallelFor(rows, threads, [&](int begin, int end) {
+      int found = MergeRows(layers, tables, grid, first + begin, first + end);
+      if (found == first + end)
+        return;
+      int seen = lowestOverflow.load();
+      while (found < seen && !lowestOverflow.compare_exchange_weak(seen, found)) {
+      }
+    });
+    if (lowestOverflow < kBitmapSide)
+      ThrowMergeOverflow(layers, tables, lowestOverflow);
     run.progress.YieldToUI();
   }
 }
@@ -151,14 +181,20 @@ void ProcessElevation(RunContext& run) {
   }
   const RunParameters& parameters = run.state.parameters;
 
+  LayerTables tables;
   run.progress.ShowProgress(" - Scaling coast heights");
-  MapLayer(run, layers.coast, CoastTable());
+  tables.coast = CoastTable();
+  run.progress.YieldToUI();
   run.progress.ShowProgress(" - Scaling interior heights");
-  ScaleLayer(run, layers.interior, parameters.interiorScale, control::txtScaleInterior);
+  tables.interior =
+      CheckedScaledTable(layers.interior, parameters.interiorScale, control::txtScaleInterior);
+  run.progress.YieldToUI();
   run.progress.ShowProgress(" - Scaling mountain heights");
-  ScaleLayer(run, layers.mountain, parameters.mountainScale, control::txtScaleMountain);
+  tables.mountain =
+      CheckedScaledTable(layers.mountain, parameters.mountainScale, control::txtScaleMountain);
+  run.progress.YieldToUI();
   run.progress.ShowProgress(" - Merging heights");
-  MergeLayers(run);
+  MergeLayers(run, tables);
   SetBorder(run.state.heightGrid);
 
   layers = HeightLayers();

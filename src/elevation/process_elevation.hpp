@@ -4,7 +4,12 @@
 
 namespace brackwyn {
 
-// Scales the three layers and merges them into HeightGrid with a -256 border.
+// Rows merged, across all threads, between two yields to the window.
+inline constexpr int kMergedRowsPerYield = 64;
+
+// Scales the three layers and merges them into HeightGrid with a -256 border,
+// in one pass through the scaling tables; yields after each table and after
+// each block of rows.
 void ProcessElevation(RunContext& run);
 
 }  // namespace brackwyn

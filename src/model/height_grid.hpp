@@ -6,8 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "core/large_array_allocator.hpp"
 #include "core/units.hpp"
 
 namespace brackwyn {
@@ -18,7 +18,7 @@ class SquareGrid {
   static constexpr int kSide = Side;
 
   void allocate() { values_.assign(std::size_t{Side} * Side, 0); }
-  void release() { values_ = std::vector<std::int16_t>(); }
+  void release() { values_ = LargeArray<std::int16_t>(); }
   bool empty() const { return values_.empty(); }
 
   static constexpr std::size_t index(int x, int y) {
@@ -31,11 +31,11 @@ class SquareGrid {
   const std::int16_t* row(int y) const { return values_.data() + index(0, y); }
   std::int16_t* row(int y) { return values_.data() + index(0, y); }
 
-  const std::vector<std::int16_t>& values() const { return values_; }
-  std::vector<std::int16_t>& values() { return values_; }
+  const LargeArray<std::int16_t>& values() const { return values_; }
+  LargeArray<std::int16_t>& values() { return values_; }
 
  private:
-  std::vector<std::int16_t> values_;
+  LargeArray<std::int16_t> values_;
 };
 
 using HeightLayer = SquareGrid<kBitmapSide>;

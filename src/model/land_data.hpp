@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/large_array_allocator.hpp"
 #include "core/units.hpp"
 
 namespace brackwyn {
@@ -17,8 +18,8 @@ inline constexpr int kPaletteTopHeight = 10;  // band 1's fixed height
 inline constexpr std::size_t kCellColorBytes = std::size_t{kVerticesPerCell} * 3;  // 12675
 
 struct CellHeights {
-  std::vector<float> baseHeight;          // one per cell
-  std::vector<std::uint8_t> heightSteps;  // kVerticesPerCell per cell, two's complement bytes
+  std::vector<float> baseHeight;         // one per cell
+  LargeArray<std::uint8_t> heightSteps;  // kVerticesPerCell per cell, two's complement bytes
 
   const std::uint8_t* steps(int cell) const {
     return heightSteps.data() + std::size_t{kVerticesPerCell} * cell;
@@ -29,7 +30,7 @@ struct CellHeights {
 using VertexColorPalette = std::array<std::array<float, 3>, kPaletteRows>;
 
 struct CellColors {
-  std::vector<std::uint8_t> bytes;  // kCellColorBytes per cell: red, green, blue per vertex
+  LargeArray<std::uint8_t> bytes;  // kCellColorBytes per cell: red, green, blue per vertex
 
   const std::uint8_t* cell(int cell) const { return bytes.data() + kCellColorBytes * cell; }
 };

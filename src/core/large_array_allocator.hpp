@@ -1,0 +1,55 @@
+// An allocator for the flat arrays of many megabytes that the stages fill
+// once and walk through row by row (height layers and grid, cell heights and
+// colours). Such arrays come from platform::AllocateLarge, in huge pages where
+// the system offers them; smaller ones from the ordinary heap.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <vector>
+
+#include "core/platform.hpp"
+
+namespace brackwyn {
+
+template <class T>
+class LargeArrayAllocator {
+ public:
+  using value_type = T;
+
+  LargeArrayAllocator() = default;
+  template <class U>
+  LargeArrayAllocator(const LargeArrayAllocator<U>&) noexcept {}
+
+  T* allocate(std::size_t n) {
+    if (n > kLimit)
+      throw std::bad_array_new_length();
+    if (!IsLarge(n))
+      return std::allocator<T>().allocate(n);
+    if (void* memory = platform::AllocateLarge(n * sizeof(T)))
+      return static_cast<T*>(memory);
+    throw std::bad_alloc();
+  }
+
+  void deallocate(T* memory, std::size_t n) noexcept {
+    if (IsLarge(n))
+      platform::FreeLarge(memory);
+    else
+      std::allocator<T>().deallocate(memory, n);
+  }
+
+  template <class U>
+  bool operator==(const LargeArrayAllocator<U>&) const noexcept {
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kLimit = ~std::size_t{0} / sizeof(T);
+  // Below a few huge pages the rounding would cost more than the faults save.
+  static bool IsLarge(std::size_t n) { return n * sizeof(T) >= (std::size_t{4} << 20); }
+};
+
+template <class T>
+using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
+
+}  // namespace brackwyn
