@@ -5,14 +5,9 @@
 #include "core/run_error.hpp"
 
 namespace brackwyn {
-namespace {
-
-constexpr int kRowsPerBlock = 100;  // about 1 MB of 24-bit rows
-
-}  // namespace
-
-GrayBitmapReader::GrayBitmapReader(std::filesystem::path path, std::string role)
-    : file_(std::move(path), std::move(role), platform::OpenMode::Read, "read") {
+GrayBitmapReader::GrayBitmapReader(std::filesystem::path path, std::string role, int rowsPerRead)
+    : file_(std::move(path), std::move(role), platform::OpenMode::Read, "read"),
+      rowsPerRead_(std::clamp(rowsPerRead, 1, kBitmapSide)) {
   file_.requireRegularFile("read");
   std::uint64_t size = file_.size();
   std::vector<std::uint8_t> head(std::min<std::uint64_t>(size, kBitmapHeadBytes));
@@ -22,7 +17,7 @@ GrayBitmapReader::GrayBitmapReader(std::filesystem::path path, std::string role)
   if (!layout)
     refuse(problem);
   layout_ = *layout;
-  block_.resize(layout_.rowStride * kRowsPerBlock);
+  block_.resize(layout_.rowStride * static_cast<std::size_t>(rowsPerRead_));
 }
 
 void GrayBitmapReader::refuse(const std::string& problem) const {
@@ -33,8 +28,8 @@ void GrayBitmapReader::refuse(const std::string& problem) const {
 // A block runs from the asked row in the direction the rows are asked for:
 // upwards in the file for bottom-up bitmaps, downwards for top-down ones.
 void GrayBitmapReader::readBlockFor(int storedRow) {
-  int first = layout_.topDown ? std::max(0, storedRow - kRowsPerBlock + 1) : storedRow;
-  int rows = layout_.topDown ? storedRow - first + 1 : std::min(kRowsPerBlock, kBitmapSide - first);
+  int first = layout_.topDown ? std::max(0, storedRow - rowsPerRead_ + 1) : storedRow;
+  int rows = layout_.topDown ? storedRow - first + 1 : std::min(rowsPerRead_, kBitmapSide - first);
   // The last row read needs no bytes past its last sample.
   std::size_t wanted =
       layout_.rowStride * static_cast<std::size_t>(rows - 1) + layout_.rowDataBytes;

@@ -46,8 +46,8 @@ class GrayBitmapReader {
   // `role` names the file in messages, e.g. "coast height bitmap
   // (txtBitmapCoast)". Throws RunError for a missing or unreadable file, one
   // that is not a regular file, and one whose header or size does not give
-  // 3328 x 3328 gray samples.
-  GrayBitmapReader(std::filesystem::path path, std::string role);
+  // 3328 x 3328 gray samples. The file is read `rowsPerRead` rows at a time.
+  GrayBitmapReader(std::filesystem::path path, std::string role, int rowsPerRead = 100);
 
   // The samples of row y, 0..255 each, into row[0..3327]. Rows are best asked
   // for in order: each block read serves the rows that follow it. Throws
@@ -61,6 +61,7 @@ class GrayBitmapReader {
   PositionedFile file_;
   BitmapLayout layout_;
   std::vector<std::uint8_t> block_;
+  int rowsPerRead_;
   int blockFirstRow_ = 0;  // stored rows
   int blockRows_ = 0;
 };

@@ -2,10 +2,15 @@
 // once and walk through row by row (height layers and grid, cell heights and
 // colours). Such arrays come from platform::AllocateLarge, in huge pages where
 // the system offers them; smaller ones from the ordinary heap.
+//
+// Elements added without a value (resize(n)) are left unset, so a stage that
+// writes every element does not pay for zeroing them first, and its threads
+// touch the memory where they write it; assign(n, 0) still zeroes.
 #pragma once
 
 #include <cstddef>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "core/platform.hpp"
@@ -36,6 +41,15 @@ class LargeArrayAllocator {
       platform::FreeLarge(memory);
     else
       std::allocator<T>().deallocate(memory, n);
+  }
+
+  template <class U>
+  void construct(U* element) noexcept {
+    ::new (static_cast<void*>(element)) U;
+  }
+  template <class U, class... Arguments>
+  void construct(U* element, Arguments&&... arguments) {
+    ::new (static_cast<void*>(element)) U(std::forward<Arguments>(arguments)...);
   }
 
   template <class U>

@@ -2,20 +2,40 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/gray_bitmap.hpp"
+#include "core/parallel_for.hpp"
+#include "core/thread_count.hpp"
 
 namespace brackwyn {
 namespace {
 
-void LoadLayer(RunContext& run, const std::string& fileName, std::string_view role,
-               HeightLayer& layer) {
-  GrayBitmapReader bitmap(run.state.resolve(fileName), std::string(role));
-  std::array<std::uint8_t, kBitmapSide> samples;
-  for (int y = 0; y < kBitmapSide; ++y) {
-    bitmap.sampleRow(y, samples.data());
-    std::copy(samples.begin(), samples.end(), layer.row(y));
+// Each block of rows is split between the threads, each with its own reader
+// reading its share in one piece, and the window gets a turn after each block.
+void LoadLayer(RunContext& run, WorkerTeam& team, const std::string& fileName,
+               std::string_view role, HeightLayer& layer) {
+  const std::filesystem::path path = run.state.resolve(fileName);
+  const int threads = team.size();
+  const int rowsPerPart = (kLoadedRowsPerYield + threads - 1) / threads;
+  std::vector<std::unique_ptr<GrayBitmapReader>> readers;
+  for (int part = 0; part < threads; ++part)
+    readers.push_back(std::make_unique<GrayBitmapReader>(path, std::string(role), rowsPerPart));
+  for (int first = 0; first < kBitmapSide; first += kLoadedRowsPerYield) {
+    const int last = std::min(kBitmapSide, first + kLoadedRowsPerYield);
+    team.forEach(threads, [&](int begin, int end) {
+      std::array<std::uint8_t, kBitmapSide> samples;
+      for (int part = begin; part < end; ++part) {
+        GrayBitmapReader& reader = *readers[static_cast<std::size_t>(part)];
+        const int partEnd = std::min(last, first + (part + 1) * rowsPerPart);
+        for (int y = first + part * rowsPerPart; y < partEnd; ++y) {
+          reader.sampleRow(y, samples.data());
+          std::copy(samples.begin(), samples.end(), layer.row(y));
+        }
+      }
+    });
     run.progress.YieldToUI();
   }
 }
@@ -28,17 +48,19 @@ void LoadElevation(RunContext& run) {
   // Drop old contents first so a second run does not hold two sets at once.
   layers = HeightLayers();
   run.state.heightGrid.release();
-  layers.coast.allocate();
-  layers.interior.allocate();
-  layers.mountain.allocate();
+  layers.coast.allocateUnset();
+  layers.interior.allocateUnset();
+  layers.mountain.allocateUnset();
   run.state.heightGrid.allocate();
 
   run.progress.ShowProgress(" - Loading height bitmaps");
   const RunParameters& parameters = run.state.parameters;
-  LoadLayer(run, parameters.coastBitmapName, "coast height bitmap (txtBitmapCoast)", layers.coast);
-  LoadLayer(run, parameters.interiorBitmapName, "interior height bitmap (txtBitmapInterior)",
+  WorkerTeam team(ThreadCount());
+  LoadLayer(run, team, parameters.coastBitmapName, "coast height bitmap (txtBitmapCoast)",
+            layers.coast);
+  LoadLayer(run, team, parameters.interiorBitmapName, "interior height bitmap (txtBitmapInterior)",
             layers.interior);
-  LoadLayer(run, parameters.mountainBitmapName, "mountain height bitmap (txtBitmapMountain)",
+  LoadLayer(run, team, parameters.mountainBitmapName, "mountain height bitmap (txtBitmapMountain)",
             layers.mountain);
   run.progress.LogStageTime("LoadElevation");
 }

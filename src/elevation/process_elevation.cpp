@@ -145,11 +145,11 @@ int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid&
 void MergeLayers(RunContext& run, const LayerTables& tables) {
   const HeightLayers& layers = run.state.layers;
   HeightGrid& grid = run.state.heightGrid;
-  const int threads = ThreadCount();
+  WorkerTeam team(ThreadCount());
   for (int first = 0; first < kBitmapSide; first += kMergedRowsPerYield) {
     const int rows = std::min(kMergedRowsPerYield, kBitmapSide - first);
     std::atomic<int> lowestOverflow{kBitmapSide};
-    ParallelFor(rows, threads, [&](int begin, int end) {
+    team.forEach(rows, [&](int begin, int end) {
       int found = MergeRows(layers, tables, grid, first + begin, first + end);
       if (found == first + end)
         return;

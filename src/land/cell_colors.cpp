@@ -65,12 +65,13 @@ void CreateVCLR(RunContext& run) {
   const HeightGrid& grid = run.state.heightGrid;
   if (grid.empty())
     throw std::logic_error("CreateVCLR needs the HeightGrid of ProcessElevation");
-  colors.bytes.assign(kCellCount * kCellColorBytes, 0);
+  colors.bytes.clear();
+  colors.bytes.resize(kCellCount * kCellColorBytes);  // every byte is coloured below
   const HeightColorTable table(run.state.palette);
-  const int threads = ThreadCount();
+  WorkerTeam team(ThreadCount());
   for (int r = 0; r < kCellsPerSide; ++r) {
     int y0 = r * kQuadsPerCellSide;
-    ParallelFor(kCellsPerSide, threads, [&](int begin, int end) {
+    team.forEach(kCellsPerSide, [&](int begin, int end) {
       for (int c = begin; c < end; ++c) {
         int cell = r * kCellsPerSide + c;
         ColorCell(grid, table, c * kQuadsPerCellSide, y0,

@@ -71,14 +71,15 @@ void CreateVHGT(RunContext& run) {
     throw std::logic_error("CreateVHGT needs the HeightGrid of ProcessElevation");
   CellHeights& cells = run.state.cellHeights;
   cells.baseHeight.assign(kCellCount, 0.0f);
-  cells.heightSteps.assign(std::size_t{kCellCount} * kVerticesPerCell, 0);
+  cells.heightSteps.clear();
+  cells.heightSteps.resize(std::size_t{kCellCount} * kVerticesPerCell);  // every step is set below
   run.state.clippedVertices.clear();
 
-  const int threads = ThreadCount();
+  WorkerTeam team(ThreadCount());
   std::array<bool, kCellsPerSide> clipped;
   for (int r = 0; r < kCellsPerSide; ++r) {
     int y0 = r * kQuadsPerCellSide;
-    ParallelFor(kCellsPerSide, threads, [&](int begin, int end) {
+    team.forEach(kCellsPerSide, [&](int begin, int end) {
       CellSteps steps;
       for (int c = begin; c < end; ++c) {
         int x0 = c * kQuadsPerCellSide;

@@ -18,6 +18,11 @@ class SquareGrid {
   static constexpr int kSide = Side;
 
   void allocate() { values_.assign(std::size_t{Side} * Side, 0); }
+  // For a grid whose every value is written before it is read.
+  void allocateUnset() {
+    values_.clear();
+    values_.resize(std::size_t{Side} * Side);
+  }
   void release() { values_ = LargeArray<std::int16_t>(); }
   bool empty() const { return values_.empty(); }
 
