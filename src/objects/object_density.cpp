@@ -3,23 +3,32 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "core/gray_bitmap.hpp"
+#include "core/parallel_for.hpp"
+#include "core/thread_count.hpp"
 
 namespace brackwyn {
 
 void ObjectDensity::allocate(int kindCount) {
+  allocateForRows(kindCount);
+  std::fill(values_.begin(), values_.end(), 0);
+}
+
+void ObjectDensity::allocateForRows(int kindCount) {
   kindCount_ = kindCount;
   std::size_t pixels = std::size_t{kBitmapSide} * kBitmapSide;
-  values_.assign(pixels * static_cast<std::size_t>(kindCount), 0);
+  values_.clear();
+  values_.resize(pixels * static_cast<std::size_t>(kindCount));
   highest_.assign(pixels, 0);
 }
 
 void ObjectDensity::release() {
   kindCount_ = 0;
-  values_ = std::vector<std::uint8_t>();
-  highest_ = std::vector<std::uint8_t>();
+  values_ = LargeArray<std::uint8_t>();
+  highest_ = LargeArray<std::uint8_t>();
 }
 
 void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
@@ -45,19 +54,25 @@ std::string LoadingCaption(int kind, int kindCount) {
 
 void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
   const ObjectPalette& palette = run.state.objectPalette;
-  density.allocate(palette.kindCount());
+  density.allocateForRows(palette.kindCount());
+  WorkerTeam team(ThreadCount());
   for (int kind = 1; kind <= palette.kindCount(); ++kind) {
     run.progress.ShowProgress(LoadingCaption(kind, palette.kindCount()));
     run.progress.YieldToUI();
     const ObjectKind& entry = palette.kind(kind);
     std::string role =
         "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
-    GrayBitmapReader bitmap(run.state.resolve(entry.bitmapFile), role);
-    std::array<std::uint8_t, kBitmapSide> samples;
-    for (int y = 0; y < kBitmapSide; ++y) {
-      bitmap.sampleRow(y, samples.data());
-      density.setRow(kind, y, samples.data());
-    }
+    const std::filesystem::path path = run.state.resolve(entry.bitmapFile);
+    GrayBitmapReader first(path, role);  // a bad file is refused before any thread starts
+    team.forEach(kBitmapSide, [&](int begin, int end) {
+      std::optional<GrayBitmapReader> own;
+      GrayBitmapReader& bitmap = begin == 0 ? first : own.emplace(path, role);
+      std::array<std::uint8_t, kBitmapSide> samples;
+      for (int y = begin; y < end; ++y) {
+        bitmap.sampleRow(y, samples.data());
+        density.setRow(kind, y, samples.data());
+      }
+    });
   }
 }
 

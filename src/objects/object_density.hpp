@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
+#include "core/large_array_allocator.hpp"
 #include "core/units.hpp"
 #include "model/run_state.hpp"
 
@@ -17,7 +16,10 @@ namespace brackwyn {
 
 class ObjectDensity {
  public:
+  // All densities 0.
   void allocate(int kindCount);
+  // Densities unset, for a loader that sets every row of every kind.
+  void allocateForRows(int kindCount);
   void release();
 
   int kindCount() const { return kindCount_; }
@@ -46,13 +48,14 @@ class ObjectDensity {
   }
 
   int kindCount_ = 0;
-  std::vector<std::uint8_t> values_;
-  std::vector<std::uint8_t> highest_;
+  LargeArray<std::uint8_t> values_;
+  LargeArray<std::uint8_t> highest_;
 };
 
 // Loads the density bitmap of every kind of run.state.objectPalette, in kind
-// order, with the loading caption before each. Throws RunError naming the
-// kind and file when a bitmap cannot be read.
+// order, with the loading caption before each; each bitmap's rows are split
+// across the threads. Throws RunError naming the kind and file when a bitmap
+// cannot be read.
 void LoadObjectDensities(RunContext& run, ObjectDensity& density);
 
 }  // namespace brackwyn
