@@ -27,6 +27,8 @@ class PlacedObjectsReader {
 
  private:
   void loadBand(int row);
+  // The anchors among the 8 bytes at block column k of block row j.
+  void addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column, int row);
 
   PositionedFile file_;
   int kindCount_;
