@@ -52,26 +52,48 @@ MeasuredRun RunOnce(const std::filesystem::path& world,
   return measured;
 }
 
-long long PeakResidentBytesOf(const std::function<void()>& work) {
+ChildMeasurement MeasureInChild(const std::function<double()>& work) {
   std::cout.flush();
+  int channel[2];
+  if (::pipe(channel) != 0)
+    throw std::runtime_error("pipe failed");
   pid_t child = ::fork();
   if (child < 0)
     throw std::runtime_error("fork failed");
   if (child == 0) {
+    ::close(channel[0]);
     try {
-      work();
+      double result = work();
+      std::fflush(stdout);
+      if (::write(channel[1], &result, sizeof result) != sizeof result)
+        ::_exit(1);
     } catch (const std::exception& error) {
       std::fprintf(stderr, "%s\n", error.what());
       ::_exit(1);
     }
     ::_exit(0);
   }
+  ::close(channel[1]);
+  ChildMeasurement measured;
+  bool received = ::read(channel[0], &measured.result, sizeof measured.result) ==
+                  static_cast<ssize_t>(sizeof measured.result);
+  ::close(channel[0]);
   int status = 0;
   struct rusage usage {};
-  if (::wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (::wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+      !received) {
     throw std::runtime_error("the measured run failed");
   }
-  return static_cast<long long>(usage.ru_maxrss) * 1024;
+  measured.peakBytes = static_cast<long long>(usage.ru_maxrss) * 1024;
+  return measured;
+}
+
+long long PeakResidentBytesOf(const std::function<void()>& work) {
+  return MeasureInChild([&] {
+           work();
+           return 0.0;
+         })
+      .peakBytes;
 }
 
 double MeasureFloor(const std::filesystem::path& world, std::size_t bytes) {

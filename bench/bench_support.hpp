@@ -30,6 +30,14 @@ MeasuredRun RunOnce(const std::filesystem::path& world,
 // that earlier allocations of this process do not count.
 long long PeakResidentBytesOf(const std::function<void()>& work);
 
+// The same for work that measures something: its result comes back from the
+// child too.
+struct ChildMeasurement {
+  double result = 0;
+  long long peakBytes = 0;
+};
+ChildMeasurement MeasureInChild(const std::function<double()>& work);
+
 inline constexpr char kFloorFileName[] = "floor.bin";
 
 // Reads the three bitmaps of `world` and writes `bytes` bytes front to back,

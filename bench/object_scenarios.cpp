@@ -1,13 +1,14 @@
 // Whole runs, each in its own child process so that its peak memory is its
-// own, with the thread count and the instruction set of the draws first:
+// own, with the thread count and the instruction sets first:
 //   (d) the default run (objects off) against the floor, alternately;
 //   (a) the example world with its kinds over the full default box;
 //   (b) a dense case: 12 kinds, density 255 everywhere, divisor 64, base and
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
-// Each prints the whole-run time, the CreateObjects and CreateESP times, the
-// objects placed, the plugin size, the peak resident memory and the disk
-// space the work files really take. (b) also times a reset of the work files
-// its run filled, the path a run takes when a crashed run left them behind.
+// (a) and (b) run three times; each round prints the whole-run time, the
+// CreateObjects and CreateESP times and the peak resident memory, the first
+// also the objects placed, the plugin size and the disk space the work files
+// really take, and (b)'s first a reset of the work files its run filled, the
+// path a run takes when a crashed run left them behind. Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -65,13 +66,21 @@ struct Scenario {
   bool timeExistingReset = false;
 };
 
-// One run in `world`; prints its figures and removes the work files.
-void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
+constexpr int kScenarioRounds = 3;
+
+// One run in `world`; prints its figures, removes the work files and returns
+// the whole run's seconds.
+double RunScenario(const std::filesystem::path& world, const Scenario& scenario, bool details) {
   auto configure = [&](WindowModel& window) {
     window.setState("chkCreateObjects", 1);
     scenario.configure(window);
   };
   auto report = [&](RunContext& run) {
+    std::printf("  CreateObjects %.2f s, CreateESP %.2f s",
+                StageSeconds(run.progress, "CreateObjects"),
+                StageSeconds(run.progress, "CreateESP"));
+    if (!details)
+      return;
     long long placed = 0;
     for (std::int32_t count : run.state.objectCounts)
       placed += count;
@@ -79,12 +88,8 @@ void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
     for (std::string_view name : kWorkFileNames)
       workDisk += bench::DiskBytes(world / name);
     auto plugin = run.state.resolve(run.state.parameters.pluginFileName);
-    std::printf("%s (target %s)\n", scenario.title, scenario.target);
-    std::printf("  CreateObjects %.2f s, CreateESP %.2f s\n",
-                StageSeconds(run.progress, "CreateObjects"),
-                StageSeconds(run.progress, "CreateESP"));
     std::printf(
-        "  objects placed %s, plugin %s bytes, work files on disk %s\n",
+        "\n  objects placed %s, plugin %s bytes, work files on disk %s\n",
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
@@ -96,8 +101,9 @@ void RunScenario(const std::filesystem::path& world, const Scenario& scenario) {
     }
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
-  std::printf("  whole run %.2f s\n", measured.wallSeconds);
+  std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
   std::fflush(stdout);
+  return measured.wallSeconds;
 }
 
 // What the bulk draws of the random stream run with on this processor.
@@ -113,6 +119,26 @@ const char* DrawInstructionSet() {
 #else
   return "portable C++";
 #endif
+}
+
+// What the green samples of 24-bit bitmaps are taken with.
+const char* SampleInstructionSet() {
+#if defined(__GNUC__) && defined(__x86_64__)
+  if (__builtin_cpu_supports("ssse3"))
+    return "SSSE3";
+#endif
+  return "portable C++";
+}
+
+// Whether the large grids can get huge pages: the system's setting.
+std::string HugePageMode() {
+  std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+  std::string modes;
+  std::getline(setting, modes);
+  auto open = modes.find('['), close = modes.find(']');
+  if (open == std::string::npos || close == std::string::npos)
+    return "unknown";
+  return modes.substr(open + 1, close - open - 1);
 }
 
 double Median(std::vector<double> values) {
@@ -170,7 +196,9 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(world / "objects.csv"))
       throw std::runtime_error("no objects.csv in \"" + world.string() +
                                "\": run make_example_world again");
-    std::printf("threads %d, draws with %s\n\n", ThreadCount(), DrawInstructionSet());
+    std::printf("threads %d; random draws with %s, bitmap samples with %s; huge pages: %s\n\n",
+                ThreadCount(), DrawInstructionSet(), SampleInstructionSet(),
+                HugePageMode().c_str());
     if (wanted("d")) {
       long long peak = bench::PeakResidentBytesOf([&] { CompareDefaultRunWithFloor(world); });
       std::printf("  peak resident memory %s\n\n", Mebibytes(peak).c_str());
@@ -192,8 +220,16 @@ int main(int argc, char** argv) {
         continue;
       if (name == "b")
         WriteDenseWorld(world);
-      long long peak = bench::PeakResidentBytesOf([&] { RunScenario(world, scenario); });
-      std::printf("  peak resident memory %s\n\n", Mebibytes(peak).c_str());
+      std::printf("%s (target %s)\n", scenario.title, scenario.target);
+      std::vector<double> wholeRuns;
+      for (int round = 0; round < kScenarioRounds; ++round) {
+        bench::ChildMeasurement measured =
+            bench::MeasureInChild([&] { return RunScenario(world, scenario, round == 0); });
+        std::printf("%speak resident memory %s\n", round == 0 ? "\n  " : ", ",
+                    Mebibytes(measured.peakBytes).c_str());
+        wholeRuns.push_back(measured.result);
+      }
+      std::printf("  median whole run %.2f s\n\n", Median(wholeRuns));
       if (name == "b")
         RemoveDenseWorld(world);
     }
