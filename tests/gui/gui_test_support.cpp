@@ -33,8 +33,11 @@ const std::filesystem::path& ExampleWorld() {
 }
 
 void LinkExampleWorld(const std::filesystem::path& folder) {
-  for (const char* name : {"coast.bmp", "interior.bmp", "mountain.bmp"})
-    std::filesystem::create_symlink(ExampleWorld() / name, folder / name);
+  for (const auto& entry : std::filesystem::directory_iterator(ExampleWorld())) {
+    const std::filesystem::path name = entry.path().filename();
+    if (name.extension() == ".bmp" || name.extension() == ".csv")
+      std::filesystem::create_symlink(entry.path(), folder / name);
+  }
 }
 
 }  // namespace brackwyn::gui::testing

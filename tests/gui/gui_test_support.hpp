@@ -42,10 +42,12 @@ struct TestWindow {
   void click(const char* buttonName);
 };
 
-// coast.bmp, interior.bmp and mountain.bmp of the example island, made once.
+// The example island (height bitmaps, object and texture indexes and their
+// bitmaps), made once.
 const std::filesystem::path& ExampleWorld();
 
-// Links the example bitmaps into `folder`, so a run there uses the defaults.
+// Links the example's bitmaps and indexes into `folder`, so a run there uses
+// the defaults.
 void LinkExampleWorld(const std::filesystem::path& folder);
 
 }  // namespace brackwyn::gui::testing

@@ -64,7 +64,17 @@ TEST(WindowRun, WritesTheSamePluginAsARunWithoutWindowAndLogsSevenStages) {
   EXPECT_FALSE(test.find<QPushButton>("cmdBegin")->isEnabled());
 }
 
-TEST(WindowRun, ClosingDuringARunLeavesNoWorkFilesAndNoPartialPlugin) {
+// A moment of a run with objects on, by the caption it shows: while the
+// bitmaps load, while objects are placed (draws ahead and band writes on
+// other threads) and while the plugin is written (cells encoded ahead).
+struct CloseMoment {
+  const char* name;
+  const char* captionHas;
+};
+
+class ClosingDuringARun : public ::testing::TestWithParam<CloseMoment> {};
+
+TEST_P(ClosingDuringARun, LeavesNoWorkFilesAndNoPartialPlugin) {
   ScratchFolder folder;
   LinkExampleWorld(folder.path());
   const std::vector<std::uint8_t> previous = {'o', 'l', 'd'};
@@ -73,11 +83,19 @@ TEST(WindowRun, ClosingDuringARunLeavesNoWorkFilesAndNoPartialPlugin) {
     old.write(reinterpret_cast<const char*>(previous.data()), 3);
   }
   TestWindow test(folder.path());
-  // Close as soon as the run has shown its first progress.
+  test.window.model().setState("chkCreateObjects", 1);
+  bool closing = false;
+  const QString moment = QString::fromLatin1(GetParam().captionHas);
   QObject::connect(&test.window, &QWidget::windowTitleChanged, &test.window,
-                   [&] { QTimer::singleShot(0, &test.window, [&] { test.window.close(); }); });
+                   [&](const QString& title) {
+                     if (closing || !title.contains(moment))
+                       return;
+                     closing = true;
+                     QTimer::singleShot(0, &test.window, [&] { test.window.close(); });
+                   });
   test.click("cmdBegin");
 
+  EXPECT_TRUE(closing);
   EXPECT_EQ(test.window.lastOutcome(), RunOutcome::Abandoned);
   EXPECT_FALSE(test.window.isVisible());
   for (std::string_view name : kWorkFileNames)
@@ -87,6 +105,12 @@ TEST(WindowRun, ClosingDuringARunLeavesNoWorkFilesAndNoPartialPlugin) {
   }
   EXPECT_TRUE(test.presenter.messages.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Moments, ClosingDuringARun,
+                         ::testing::Values(CloseMoment{"LoadingHeights", "Loading height bitmaps"},
+                                           CloseMoment{"PlacingObjects", "Creating objects - "},
+                                           CloseMoment{"WritingPlugin", "Writing Brackwyn.ESP"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace brackwyn::gui
