@@ -32,6 +32,7 @@ struct PlacedObject {
   std::uint16_t subCellX;
   std::uint16_t subCellY;
   std::uint8_t kind;
+  bool operator==(const PlacedObject&) const = default;
 };
 
 struct RunState {

@@ -31,6 +31,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/positioned_file.hpp"
 #include "core/replacing_file.hpp"
@@ -114,14 +115,14 @@ struct ReferenceBlock {
 ReferenceBlock BuildCell(RunContext& run, CellPosition cell, int createObjects,
                          std::unique_ptr<CellReferenceWriter>& references,
                          std::optional<CellNormalsCalculator>& normals, RandomStream& random,
-                         RecordWriter& out) {
+                         std::vector<PlacedObject>& placed, RecordWriter& out) {
   out.clear();
   StartCellRecord(out, cell);
   ReferenceBlock block;
   if (createObjects != 0) {
     if (!references)
       references = std::make_unique<CellReferenceWriter>(run);
-    block.start = references->encodeCell(cell.column(), cell.row(), out, random);
+    block.start = references->encodeCell(cell.column(), cell.row(), out, random, placed);
     block.end = out.size();
   }
   out.endRecord();
@@ -136,6 +137,7 @@ struct EncodedCell {
   std::uint64_t drawsBefore = 0;
   RandomStream randomAfter;
   ReferenceBlock references;
+  std::vector<PlacedObject> placed;  // joins the run's list only when the cell is written
   RecordWriter records;
 };
 
@@ -168,9 +170,12 @@ class EncodedCells {
       run_.state.random = current_->randomAfter;
     }
     const ReferenceBlock& block = current_->references;
-    if (current_->createObjects != 0)
+    if (current_->createObjects != 0) {
       references_->keepInReferencesFile(current_->records.bytes().data() + block.start,
                                         block.end - block.start);
+      std::vector<PlacedObject>& placed = run_.state.placedObjects;
+      placed.insert(placed.end(), current_->placed.begin(), current_->placed.end());
+    }
     return current_->records;
   }
 
@@ -181,8 +186,9 @@ class EncodedCells {
   void encode(int index, int createObjects, RandomStream& random, EncodedCell& cell) {
     cell.createObjects = createObjects;
     cell.drawsBefore = random.position();
+    cell.placed.clear();
     cell.references = BuildCell(run_, CellPosition{index}, createObjects, references_, normals_,
-                                random, cell.records);
+                                random, cell.placed, cell.records);
     cell.randomAfter = random;
   }
 

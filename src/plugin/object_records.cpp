@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "core/positioned_file.hpp"
+#include "core/sequence_ahead.hpp"
+#include "core/thread_count.hpp"
 #include "core/units.hpp"
 #include "objects/placed_objects_reader.hpp"
 #include "objects/work_file_names.hpp"
@@ -35,6 +37,8 @@ namespace {
 
 constexpr double kRotationRange = 7.28318530717959;
 constexpr std::string_view kWorkFileRole = "object work file";
+// Enough to ride out a cell dense with references on the encoding side.
+constexpr std::size_t kAnchorCellsAhead = 8;
 
 void WriteFloatSubRecord(RecordWriter& out, Tag tag, float value) {
   out.startSubRecord(tag);
@@ -88,41 +92,68 @@ int WriteStaticsBlock(const ObjectPalette& palette, RecordWriter& out) {
   return palette.kindCount();
 }
 
+struct CellAnchors {
+  std::vector<PlacedObjectsReader::Anchor> anchors;
+};
+
 struct CellReferenceWriter::Impl {
   explicit Impl(RunContext& run);
 
+  const std::vector<PlacedObjectsReader::Anchor>& anchorsOf(int column, int row);
   void writeReferences(int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
-                       RandomStream& random, RecordWriter& out);
+                       RandomStream& random, std::vector<PlacedObject>& placedOut,
+                       RecordWriter& out);
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
   RunContext& run;
-  PlacedObjectsReader placed;
+  PlacedObjectsReader placed;  // on the anchors thread while it runs
   PositionedFile references;
   std::size_t referencesFileSize = 0;
+  const bool readAhead;
+  std::unique_ptr<CellAnchors> current = std::make_unique<CellAnchors>();
+  SequenceAhead<CellAnchors> ahead{kAnchorCellsAhead};  // last: stops before what it uses goes
 };
 
 CellReferenceWriter::Impl::Impl(RunContext& run)
     : run(run),
       placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount()),
       references(run.state.resolve(kReferencesFileName), std::string(kWorkFileRole),
-                 platform::OpenMode::WriteCreateTruncate, "create") {
+                 platform::OpenMode::WriteCreateTruncate, "create"),
+      readAhead(ThreadCount() >= 2) {
   if (run.state.heightGrid.empty())
     throw std::logic_error("object references need the height grid");
 }
 
+// Anchors depend on Objects.dat alone, so reading them ahead never needs to
+// be undone; a cell asked for out of order restarts the sequence there.
+const std::vector<PlacedObjectsReader::Anchor>& CellReferenceWriter::Impl::anchorsOf(int column,
+                                                                                     int row) {
+  if (!readAhead)
+    return placed.anchorsOf(column, row);
+  const int index = row * kCellsPerSide + column;
+  if (!ahead.running() || ahead.next() != index) {
+    ahead.start(index, kCellCount - 1, [this](int cell, CellAnchors& out) {
+      const auto& anchors = placed.anchorsOf(cell % kCellsPerSide, cell / kCellsPerSide);
+      out.anchors.assign(anchors.begin(), anchors.end());
+    });
+  }
+  ahead.recycle(std::move(current));
+  current = ahead.take();
+  return current->anchors;
+}
+
 void CellReferenceWriter::Impl::writeReferences(
     int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
-    RandomStream& random, RecordWriter& out) {
+    RandomStream& random, std::vector<PlacedObject>& placedOut, RecordWriter& out) {
   const ObjectPalette& palette = run.state.objectPalette;
   const int originX = (column - kCellGridOrigin) * kUnitsPerCell;
   const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
   std::int32_t number = 0;
   for (const PlacedObjectsReader::Anchor& anchor : anchors) {
     const ObjectKind& entry = palette.kind(anchor.kind);
-    run.state.placedObjects.push_back(
-        {static_cast<std::uint16_t>(column * kSubCellsPerCellSide + anchor.k),
-         static_cast<std::uint16_t>(row * kSubCellsPerCellSide + anchor.j),
-         static_cast<std::uint8_t>(anchor.kind)});
+    placedOut.push_back({static_cast<std::uint16_t>(column * kSubCellsPerCellSide + anchor.k),
+                         static_cast<std::uint16_t>(row * kSubCellsPerCellSide + anchor.j),
+                         static_cast<std::uint8_t>(anchor.kind)});
     float scale = ReferenceScale(entry.scaleVariation, random.next());
     float rotation = ReferenceRotation(random.next());
     out.writeInt32SubRecord("FRMR", ++number);
@@ -151,16 +182,18 @@ CellReferenceWriter::CellReferenceWriter(RunContext& run) : impl_(std::make_uniq
 CellReferenceWriter::~CellReferenceWriter() = default;
 
 void CellReferenceWriter::writeCell(int column, int row, RecordWriter& cellRecord) {
-  std::size_t blockStart = encodeCell(column, row, cellRecord, impl_->run.state.random);
+  std::size_t blockStart =
+      encodeCell(column, row, cellRecord, impl_->run.state.random, impl_->run.state.placedObjects);
   keepInReferencesFile(cellRecord.bytes().data() + blockStart, cellRecord.size() - blockStart);
 }
 
 std::size_t CellReferenceWriter::encodeCell(int column, int row, RecordWriter& cellRecord,
-                                            RandomStream& random) {
-  const auto& anchors = impl_->placed.anchorsOf(column, row);
+                                            RandomStream& random,
+                                            std::vector<PlacedObject>& placed) {
+  const auto& anchors = impl_->anchorsOf(column, row);
   cellRecord.writeInt32SubRecord("NAM0", static_cast<std::int32_t>(anchors.size()));
   std::size_t blockStart = cellRecord.size();
-  impl_->writeReferences(column, row, anchors, random, cellRecord);
+  impl_->writeReferences(column, row, anchors, random, placed, cellRecord);
   return blockStart;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "model/run_state.hpp"
 #include "plugin/record_writer.hpp"
@@ -23,6 +24,8 @@ int WriteStaticsBlock(const ObjectPalette& palette, RecordWriter& out);
 // Writes the NAM0 sub-record and the references of one cell into the CELL
 // record that `cellRecord` has open, from the cell's block of Objects.dat.
 // Continues the run's random stream: two draws (scale, rotation) a reference.
+// When the machine has a core to spare, the anchors of the cells ahead are
+// read out of Objects.dat on a thread of their own.
 class CellReferenceWriter {
  public:
   explicit CellReferenceWriter(RunContext& run);
@@ -34,9 +37,11 @@ class CellReferenceWriter {
 
   // writeCell in two halves, for a caller that encodes cells on another
   // thread than the one writing them: the NAM0 sub-record and references,
-  // drawing from `random`, returning where the references start in
-  // `cellRecord`; then, in cell order, keeping them in FRMR.dat.
-  std::size_t encodeCell(int column, int row, RecordWriter& cellRecord, RandomStream& random);
+  // drawing from `random` and listing the objects in `placed`, returning
+  // where the references start in `cellRecord`; then, in cell order, keeping
+  // them in FRMR.dat.
+  std::size_t encodeCell(int column, int row, RecordWriter& cellRecord, RandomStream& random,
+                         std::vector<PlacedObject>& placed);
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
  private:
