@@ -42,6 +42,7 @@ BENCHMARK(BM_PlacementDraws)
         for (int qualifying : {1, 2, 4, 6})
           for (int limit : {1, 3, 32, 128, 255})
             b->Args({kinds, qualifying, limit});
+      b->Args({12, 12, 3});  // as in the dense world of bench_object_scenarios
     })
     ->Unit(benchmark::kMicrosecond);
 
