@@ -1,5 +1,7 @@
 #include "core/random_stream.hpp"
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -19,10 +21,12 @@ constexpr std::uint64_t kMix2 = 0x94D049BB133111EBull;
 // instruction set is chosen when the program starts. Every path does the same
 // integer arithmetic, so every path gives the same bytes.
 [[gnu::always_inline]] inline void TopBytesLoop(std::uint64_t key, std::uint64_t first,
-                                                std::size_t count, std::uint8_t* out) {
-  std::uint64_t z = key + (first + 1) * RandomStream::kGamma;
+                                                std::uint64_t stride, std::size_t count,
+                                                std::uint8_t* out) {
+  const std::uint64_t z = key + (first + 1) * RandomStream::kGamma;
+  const std::uint64_t step = stride * RandomStream::kGamma;
   for (std::size_t i = 0; i < count; ++i) {
-    std::uint64_t m = z + i * RandomStream::kGamma;
+    std::uint64_t m = z + i * step;
     m = (m ^ (m >> 30)) * kMix1;
     m = (m ^ (m >> 27)) * kMix2;
     // Mix's last step, m ^ (m >> 31), leaves the top byte as it is.
@@ -33,25 +37,29 @@ constexpr std::uint64_t kMix2 = 0x94D049BB133111EBull;
 #if defined(BRACKWYN_X86_DISPATCH) && defined(_WIN32)
 // Windows executables have no ifunc, which target_clones needs: the same three
 // versions, chosen once through a pointer.
-using TopBytesFunction = void (*)(std::uint64_t, std::uint64_t, std::size_t, std::uint8_t*);
+using TopBytesFunction = void (*)(std::uint64_t, std::uint64_t, std::uint64_t, std::size_t,
+                                  std::uint8_t*);
 
 __attribute__((target("arch=x86-64-v4"), optimize("tree-vectorize"))) void TopBytesV4(
-    std::uint64_t key, std::uint64_t first, std::size_t count, std::uint8_t* out) {
-  TopBytesLoop(key, first, count, out);
+    std::uint64_t key, std::uint64_t first, std::uint64_t stride, std::size_t count,
+    std::uint8_t* out) {
+  TopBytesLoop(key, first, stride, count, out);
 }
 
 __attribute__((target("avx2"), optimize("tree-vectorize"))) void TopBytesAvx2(std::uint64_t key,
                                                                               std::uint64_t first,
+                                                                              std::uint64_t stride,
                                                                               std::size_t count,
                                                                               std::uint8_t* out) {
-  TopBytesLoop(key, first, count, out);
+  TopBytesLoop(key, first, stride, count, out);
 }
 
 __attribute__((optimize("tree-vectorize"))) void TopBytesDefault(std::uint64_t key,
                                                                  std::uint64_t first,
+                                                                 std::uint64_t stride,
                                                                  std::size_t count,
                                                                  std::uint8_t* out) {
-  TopBytesLoop(key, first, count, out);
+  TopBytesLoop(key, first, stride, count, out);
 }
 
 TopBytesFunction ChooseTopBytes() {
@@ -62,18 +70,18 @@ TopBytesFunction ChooseTopBytes() {
   return TopBytesDefault;
 }
 
-void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
-                      std::uint8_t* out) {
+void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stride,
+                      std::size_t count, std::uint8_t* out) {
   static const TopBytesFunction chosen = ChooseTopBytes();
-  chosen(key, first, count, out);
+  chosen(key, first, stride, count, out);
 }
 #else
 #if defined(BRACKWYN_X86_DISPATCH) && !defined(__clang__)
 __attribute__((target_clones("arch=x86-64-v4", "avx2", "default"), optimize("tree-vectorize")))
 #endif
-void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
-                      std::uint8_t* out) {
-  TopBytesLoop(key, first, count, out);
+void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stride,
+                      std::size_t count, std::uint8_t* out) {
+  TopBytesLoop(key, first, stride, count, out);
 }
 #endif
 
@@ -82,18 +90,19 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 // Sixteen draws a step in two independent chains: about a quarter faster than
-// what the compiler makes of the portable loop. `count` is a multiple of 16;
-// with a mask, a multiple of 64.
+// what the compiler makes of the portable loop. `count` is a multiple of 16.
 template <bool kMarkLow>
 __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
-    std::uint64_t key, std::uint64_t first, std::size_t count, std::uint8_t bound,
-    std::uint8_t* out, std::uint64_t* mask) {
-  const __m512i gamma = _mm512_set1_epi64(static_cast<long long>(RandomStream::kGamma));
+    std::uint64_t key, std::uint64_t first, std::uint64_t stride, std::size_t count,
+    std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask) {
+  // Counters of draws `stride` apart are stride * kGamma apart.
+  const std::uint64_t apart = stride * RandomStream::kGamma;
   __m512i low = _mm512_add_epi64(
       _mm512_set1_epi64(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)),
-      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0), gamma));
-  __m512i high = _mm512_add_epi64(low, _mm512_slli_epi64(gamma, 3));
-  const __m512i step = _mm512_slli_epi64(gamma, 4);
+      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0),
+                         _mm512_set1_epi64(static_cast<long long>(apart))));
+  __m512i high = _mm512_add_epi64(low, _mm512_set1_epi64(static_cast<long long>(8 * apart)));
+  const __m512i step = _mm512_set1_epi64(static_cast<long long>(16 * apart));
   const __m512i mix1 = _mm512_set1_epi64(static_cast<long long>(kMix1));
   const __m512i mix2 = _mm512_set1_epi64(static_cast<long long>(kMix2));
   const __m512i limit = _mm512_set1_epi64(bound);
@@ -113,7 +122,7 @@ __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
       std::uint64_t pair = _mm512_cmplt_epu64_mask(a, limit) |
                            static_cast<std::uint64_t>(_mm512_cmplt_epu64_mask(b, limit)) << 8;
       bits |= pair << (i % 64);
-      if (i % 64 == 48) {
+      if (i % 64 == 48 || i + 16 == count) {
         mask[i / 64] = bits;
         bits = 0;
       }
@@ -125,15 +134,17 @@ __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
 #pragma GCC diagnostic pop
 #endif
 
-// Bit i of mask[i / 64] is set when bytes[i] < bound; count is a multiple of 64.
+// Bit i of mask[i / 64] is set when bytes[i] < bound, and the bits of a last
+// word beyond count are clear; count is a multiple of 16.
 void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
              std::uint64_t* mask) {
   for (std::size_t word = 0; word * 64 < count; ++word) {
     std::uint64_t bits = 0;
+    const std::size_t inWord = std::min<std::size_t>(64, count - word * 64);
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128i limit = _mm_set1_epi8(static_cast<char>(bound));
-    for (int part = 0; part < 4; ++part) {
+    for (std::size_t part = 0; part < inWord / 16; ++part) {
       __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + word * 64 + 16 * part));
       // bound - byte saturates to 0 exactly when the byte is not below the bound
       auto notBelow =
@@ -141,9 +152,8 @@ void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
       bits |= static_cast<std::uint64_t>(~notBelow & 0xFFFFu) << (16 * part);
     }
 #else
-    for (int i = 0; i < 64; ++i)
-      bits |= static_cast<std::uint64_t>(bytes[word * 64 + static_cast<std::size_t>(i)] < bound)
-              << i;
+    for (std::size_t i = 0; i < inWord; ++i)
+      bits |= static_cast<std::uint64_t>(bytes[word * 64 + i] < bound) << i;
 #endif
     mask[word] = bits;
   }
@@ -153,21 +163,35 @@ void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
 
 void RandomStream::TopBytesMarkingLow(std::uint64_t key, std::uint64_t first, std::size_t count,
                                       std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask) {
-#if defined(BRACKWYN_X86_DISPATCH)
-  static const bool avx512 =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
-  if (avx512) {
-    TopBytesAvx512<true>(key, first, count, bound, out, mask);
-    return;
-  }
-#endif
-  TopBytesMarkingLowPortable(key, first, count, bound, out, mask);
+  TopBytesStridedMarkingLow(key, first, 1, count, bound, out, mask);
 }
 
 void RandomStream::TopBytesMarkingLowPortable(std::uint64_t key, std::uint64_t first,
                                               std::size_t count, std::uint8_t bound,
                                               std::uint8_t* out, std::uint64_t* mask) {
-  TopBytesPortable(key, first, count, out);
+  TopBytesStridedMarkingLowPortable(key, first, 1, count, bound, out, mask);
+}
+
+void RandomStream::TopBytesStridedMarkingLow(std::uint64_t key, std::uint64_t first,
+                                             std::uint64_t stride, std::size_t count,
+                                             std::uint8_t bound, std::uint8_t* out,
+                                             std::uint64_t* mask) {
+#if defined(BRACKWYN_X86_DISPATCH)
+  static const bool avx512 =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  if (avx512) {
+    TopBytesAvx512<true>(key, first, stride, count, bound, out, mask);
+    return;
+  }
+#endif
+  TopBytesStridedMarkingLowPortable(key, first, stride, count, bound, out, mask);
+}
+
+void RandomStream::TopBytesStridedMarkingLowPortable(std::uint64_t key, std::uint64_t first,
+                                                     std::uint64_t stride, std::size_t count,
+                                                     std::uint8_t bound, std::uint8_t* out,
+                                                     std::uint64_t* mask) {
+  TopBytesPortable(key, first, stride, count, out);
   MarkLow(out, count, bound, mask);
 }
 
@@ -178,13 +202,13 @@ void RandomStream::TopBytes(std::uint64_t key, std::uint64_t first, std::size_t 
       __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
   if (avx512) {
     std::size_t whole = count / 16 * 16;
-    TopBytesAvx512<false>(key, first, whole, 0, out, nullptr);
+    TopBytesAvx512<false>(key, first, 1, whole, 0, out, nullptr);
     first += whole;
     out += whole;
     count -= whole;
   }
 #endif
-  TopBytesPortable(key, first, count, out);
+  TopBytesPortable(key, first, 1, count, out);
 }
 
 }  // namespace brackwyn

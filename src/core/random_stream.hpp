@@ -46,6 +46,17 @@ class RandomStream {
                                          std::uint8_t bound, std::uint8_t* out,
                                          std::uint64_t* mask);
 
+  // TopBytesMarkingLow over every stride-th draw: out[i] is the top byte of
+  // draw first + i * stride. `count` is a multiple of 16; the bits of the last
+  // mask word beyond it are clear.
+  static void TopBytesStridedMarkingLow(std::uint64_t key, std::uint64_t first,
+                                        std::uint64_t stride, std::size_t count, std::uint8_t bound,
+                                        std::uint8_t* out, std::uint64_t* mask);
+  static void TopBytesStridedMarkingLowPortable(std::uint64_t key, std::uint64_t first,
+                                                std::uint64_t stride, std::size_t count,
+                                                std::uint8_t bound, std::uint8_t* out,
+                                                std::uint64_t* mask);
+
   std::uint32_t nextBits24() { return Bits24(key_, counter_++); }
 
   // Uniform on [0, 1) in steps of 2^-24, exact in single precision.

@@ -69,6 +69,27 @@ std::size_t PaddedLanes(int kinds) {
   return (static_cast<std::size_t>(kinds) + kCompareLanes - 1) / kCompareLanes * kCompareLanes;
 }
 
+enum class DrawMethod { kAllKinds, kQualifyingStrided, kQualifyingOneByOne };
+
+// The cheapest way to draw a pixel, by rough costs in nanoseconds per pixel
+// fitted to bench/objects/placement_draws_bench.cpp on an AVX-512 machine.
+// About limitSum / 4 of the 64 sub-cells have a candidate: each costs the bulk
+// draws a little and the strided draws a whole pass. A kind certain to be a
+// candidate (limit 256) gives every sub-cell draws of one length, so the
+// strided draws take a single pass, and the bulk draws' byte bound cannot
+// express it.
+DrawMethod CheapestMethod(int kinds, int qualifying, int highestLimit, int limitSum) {
+  if (highestLimit > 255)
+    return DrawMethod::kQualifyingStrided;
+  const double candidateCells = std::min(64.0, limitSum / 4.0);
+  const double allKinds = 20.0 * kinds + 12 * candidateCells;
+  const double strided = 16.0 * qualifying * (1 + candidateCells);
+  const double oneByOne = 130 + 145.0 * qualifying;
+  if (strided < allKinds && strided < oneByOne)
+    return DrawMethod::kQualifyingStrided;
+  return allKinds <= oneByOne ? DrawMethod::kAllKinds : DrawMethod::kQualifyingOneByOne;
+}
+
 }  // namespace
 
 int CandidateLimit(int density, double divisor) {
@@ -85,6 +106,7 @@ PlacementDraws::PlacementDraws(const ObjectDensity& density, std::uint64_t key)
       limits_(PaddedLanes(kinds_), 0),
       qualifyingKind_(static_cast<std::size_t>(kinds_)),
       qualifyingLimit_(static_cast<std::size_t>(kinds_)),
+      candidateCells_(static_cast<std::size_t>(kinds_)),
       draws_(DrawBufferSize(kinds_), 0),
       lowDraws_(DrawBufferSize(kinds_) / 64, 0),
       candidates_(static_cast<std::size_t>(kinds_)) {}
@@ -127,15 +149,16 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
   const std::uint8_t* densities = density_.pixel(x, y);
   int qualifying = 0;
   int highestLimit = 0;
+  int limitSum = 0;
   for (int k = 0; k < kinds_; ++k) {
     int limit = limitOf_[densities[k]];
     limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
     qualifying += limit > 0;
     highestLimit = std::max(highestLimit, limit);
+    limitSum += limit;
   }
-  // Computing every kind's draw in bulk beats computing a few one by one
-  // unless only a small share of the kinds qualifies.
-  if (highestLimit <= 255 && qualifying * 4 >= kinds_) {
+  const DrawMethod method = CheapestMethod(kinds_, qualifying, highestLimit, limitSum);
+  if (method == DrawMethod::kAllKinds) {
     drawWithAllKinds(x, highestLimit, row);
     return;
   }
@@ -148,7 +171,10 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
       ++qualifying;
     }
   }
-  drawWithQualifyingKinds(x, qualifying, row);
+  if (method == DrawMethod::kQualifyingStrided)
+    drawWithQualifyingKinds(x, qualifying, highestLimit > 255, row);
+  else
+    drawWithQualifyingKindsOneByOne(x, qualifying, row);
 }
 
 // The pixel's draws are computed in bulk, and a bit mask marks those low
@@ -197,7 +223,66 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
   counter_ = first + pos;
 }
 
-void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, RowAttempts& row) {
+// The draws of the qualifying kinds only, for all the pixel's remaining
+// sub-cells at once, assuming each sub-cell uses `stride` draws: kindCount
+// when no kind is certain to be a candidate, which holds up to the first
+// sub-cell with a candidate, and kindCount + 1 when one kind is, which holds
+// for every sub-cell. Where it stops holding, the draws are computed again
+// from there; candidates are rare, so most pixels take one pass.
+void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, bool certain,
+                                             RowAttempts& row) {
+  const std::uint64_t first = counter_;
+  const auto kinds = static_cast<std::uint64_t>(kinds_);
+  const std::uint64_t stride = kinds + (certain ? 1 : 0);
+  std::uint64_t pos = 0;  // the draws of the current sub-cell start here
+  int subCell = 0;
+  while (subCell < kSubCellsPerPixel) {
+    const int remaining = kSubCellsPerPixel - subCell;
+    const int count = (remaining + 15) / 16 * 16;
+    std::uint64_t cells = 0;  // bit i: sub-cell subCell + i has a candidate
+    for (int j = 0; j < qualifying; ++j) {
+      const auto q = static_cast<std::size_t>(j);
+      if (qualifyingLimit_[q] > 255) {
+        candidateCells_[q] = ~std::uint64_t{0};
+      } else {
+        RandomStream::TopBytesStridedMarkingLow(
+            key_, first + pos + qualifyingKind_[q], stride, static_cast<std::size_t>(count),
+            static_cast<std::uint8_t>(qualifyingLimit_[q]), draws_.data(), &candidateCells_[q]);
+      }
+      cells |= candidateCells_[q];
+    }
+    cells &= ~std::uint64_t{0} >> subCell;
+    if (cells == 0)
+      break;
+    const std::uint64_t passPos = pos;
+    const int passSubCell = subCell;
+    do {
+      const int i = std::countr_zero(cells);
+      cells &= cells - 1;
+      int n = 0;
+      for (int j = 0; j < qualifying; ++j) {
+        const auto q = static_cast<std::size_t>(j);
+        candidates_[static_cast<std::size_t>(n)] =
+            static_cast<std::uint8_t>(qualifyingKind_[q] + 1);
+        n += static_cast<int>(candidateCells_[q] >> i & 1);
+      }
+      const std::uint64_t at = passPos + static_cast<std::uint64_t>(i) * stride;
+      std::uint32_t choice = RandomStream::Bits24(key_, first + at + kinds);
+      subCell = passSubCell + i;
+      row.attempts.push_back(
+          RowAttempts::Pack(8 * x + (subCell & 7), subCell >> 3,
+                            candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+      pos = at + kinds + 1;
+      ++subCell;
+    } while (certain && cells != 0);
+  }
+  pos += kinds * static_cast<std::uint64_t>(kSubCellsPerPixel - subCell);
+  counter_ = first + pos;
+}
+
+// One draw at a time: the cheapest where few kinds qualify but many sub-cells
+// have a candidate, each of which would cost the strided draws a pass.
+void PlacementDraws::drawWithQualifyingKindsOneByOne(int x, int qualifying, RowAttempts& row) {
   for (int i = 0; i < kSubCellsPerPixel; ++i) {
     int n = 0;
     for (int j = 0; j < qualifying; ++j) {

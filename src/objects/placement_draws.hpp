@@ -59,7 +59,8 @@ class PlacementDraws {
   void setDivisor(double divisor);
   void drawPixel(int x, int y, RowAttempts& row);
   void drawWithAllKinds(int x, int highestLimit, RowAttempts& row);
-  void drawWithQualifyingKinds(int x, int qualifying, RowAttempts& row);
+  void drawWithQualifyingKinds(int x, int qualifying, bool certain, RowAttempts& row);
+  void drawWithQualifyingKindsOneByOne(int x, int qualifying, RowAttempts& row);
   // n / kindCount for n below 2^16: a multiplication by the rounded-up
   // reciprocal is exact there, because its error stays below 2^-16 while the
   // fraction of n / kindCount is never closer to 1 than 1 / 255.
@@ -80,6 +81,8 @@ class PlacementDraws {
   std::vector<std::uint8_t> limits_;
   std::vector<std::uint8_t> qualifyingKind_;  // 0-based kind index
   std::vector<int> qualifyingLimit_;
+  // Per qualifying kind, bit i: the kind is a candidate in the i-th sub-cell of a pass.
+  std::vector<std::uint64_t> candidateCells_;
   std::vector<std::uint8_t> draws_;      // top bytes of one pixel's draws
   std::vector<std::uint64_t> lowDraws_;  // which of them are below the highest limit
   std::vector<std::uint8_t> candidates_;
