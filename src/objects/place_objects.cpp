@@ -12,6 +12,7 @@
 #include "core/thread_count.hpp"
 #include "model/control_names.hpp"
 #include "model/setting_number.hpp"
+#include "objects/band_writer.hpp"
 #include "objects/draws_ahead.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_window.hpp"
@@ -99,6 +100,8 @@ class Placer {
   std::uint64_t counter_;
 
   std::vector<KindSquares> squares_;  // by kind number
+  const int threads_;
+  BandWriter writer_;  // before the windows, which hand their bands to it
   PlacementWindow base_;
   PlacementWindow top_;
   PlacementWindow objects_;
@@ -138,11 +141,13 @@ Placer::Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& fi
       density_(density),
       counter_(run.state.random.position()),
       squares_(SquaresOf(run.state.objectPalette)),
-      base_(files.base, ReachBelow(squares_, &KindSquares::base),
+      threads_(ThreadCount()),
+      writer_(threads_),
+      base_(files.base, writer_, ReachBelow(squares_, &KindSquares::base),
             ReachAbove(squares_, &KindSquares::base)),
-      top_(files.top, ReachBelow(squares_, &KindSquares::top),
+      top_(files.top, writer_, ReachBelow(squares_, &KindSquares::top),
            ReachAbove(squares_, &KindSquares::top)),
-      objects_(files.objects, 0, 0) {}
+      objects_(files.objects, writer_, 0, 0) {}
 
 void Placer::readDivisor() {
   divisor_ = ReadDivisor(run_.window);
@@ -170,7 +175,7 @@ void Placer::placeAll() {
   const int y2 = ReadConfineValue(run_.window, control::txtConfineObjectsY2);
   CheckConfineOrder(run_.window, control::txtConfineObjectsY1, y1, control::txtConfineObjectsY2,
                     y2);
-  draws_.emplace(density_, run_.state.random.key(), y2, ThreadCount());
+  draws_.emplace(density_, run_.state.random.key(), y2, threads_);
   for (int y = y1; y <= y2; ++y) {
     if (columnsStale_)
       readColumns();
@@ -185,6 +190,7 @@ void Placer::placeAll() {
   base_.finish();
   top_.finish();
   objects_.finish();
+  writer_.finish();
   draws_.reset();
   run_.state.random.skip(counter_ - run_.state.random.position());
 }

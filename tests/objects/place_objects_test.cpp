@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/run_error.hpp"
@@ -375,6 +377,46 @@ TEST(PlaceObjects, ABadSettingMidRunStopsTheRunNamingIt) {
   } catch (const RunError& error) {
     EXPECT_NE(std::string(error.what()).find("txtObjectDivisor"), std::string::npos);
   }
+}
+
+// Threads of this process, or -1 where the system does not list them.
+int ThreadsOfThisProcess() {
+  std::error_code error;
+  std::filesystem::directory_iterator tasks("/proc/self/task", error);
+  if (error)
+    return -1;
+  return static_cast<int>(std::distance(tasks, std::filesystem::directory_iterator()));
+}
+
+// Closing the window or refusing a setting while bands are still on their way
+// to the files must stop the writer and drawing threads, not leave them running
+// on a folder the run no longer owns.
+TEST(PlaceObjects, AStopMidRunLeavesNoThreadBehind) {
+  testing::ThreadsSetting threads("2");
+  const int before = ThreadsOfThisProcess();
+  for (bool close : {true, false}) {
+    ScriptedRun s({0, 0, 30, 30});
+    // 32 yields a row: the stop comes in row 20, with rows ahead drawn and
+    // bands handed over.
+    s.frontEnd.script[20 * 32 + 5] = [&] {
+      if (close)
+        s.run.window.requestClose();
+      else
+        s.run.window.setText("txtObjectDivisor", "none");
+    };
+    if (close)
+      EXPECT_THROW(s.place(), RunAbandoned);
+    else
+      EXPECT_THROW(s.place(), RunError);
+  }
+  if (before < 0)
+    GTEST_SKIP() << "this system does not list the threads of a process";
+  // A joined thread may still be listed for a moment while the system
+  // removes it.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ThreadsOfThisProcess() != before && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(ThreadsOfThisProcess(), before);
 }
 
 TEST(PlaceObjects, RowCaptionsAndCountText) {

@@ -175,7 +175,11 @@ TEST_F(PlacementFilesDeathTest, FilesThatCannotGrowStopTheRun) {
 #endif
 }
 
-TEST_F(PlacementFilesDeathTest, WritesThatFailStopTheRun) {
+// With two threads the bands are written on the writer thread, whose failure
+// must still reach the placing thread.
+class PlacementWritesDeathTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PlacementWritesDeathTest, WritesThatFailStopTheRun) {
 #ifdef _WIN32
   GTEST_SKIP() << kNoFileSizeLimit;
 #else
@@ -188,6 +192,7 @@ TEST_F(PlacementFilesDeathTest, WritesThatFailStopTheRun) {
   testing::SetObjectSettings(run.window, "1", box);
   EXPECT_EXIT(
       {
+        testing::ThreadsSetting threads(GetParam());
         PlacementFiles files = ResetPlacementFiles(run.context);
         LimitFileSize(1 << 20);
         ExitWithMessageCheck([&] { PlaceObjects(run.context, density, files); }, "Base.dat");
@@ -195,6 +200,8 @@ TEST_F(PlacementFilesDeathTest, WritesThatFailStopTheRun) {
       ::testing::ExitedWithCode(0), "Cannot write");
 #endif
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, PlacementWritesDeathTest, ::testing::Values("1", "2"));
 
 }  // namespace
 }  // namespace brackwyn

@@ -2,7 +2,6 @@
 // while rows and cells are being prepared ahead on the second thread.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,24 +68,6 @@ class EditingFrontEnd : public FrontEnd {
   int countdown_ = -1;
 };
 
-class ThreadsSetting {
- public:
-  explicit ThreadsSetting(const char* count) { Set(count); }
-  ~ThreadsSetting() { Set(nullptr); }
-
- private:
-  static void Set(const char* count) {
-#if defined(_WIN32)
-    _putenv_s("BRACKWYN_THREADS", count ? count : "");
-#else
-    if (count)
-      setenv("BRACKWYN_THREADS", count, 1);
-    else
-      unsetenv("BRACKWYN_THREADS");
-#endif
-  }
-};
-
 struct World {
   const char* name;
   const char* objectIndex;  // null: objects off
@@ -126,7 +107,7 @@ class SameBytesForEveryThreadCount : public ::testing::TestWithParam<World> {
   };
 
   static Output Run(const World& world, const char* threads) {
-    ThreadsSetting setting(threads);
+    testing::ThreadsSetting setting(threads);
     testing::TestRun run;
     for (const auto& entry : std::filesystem::directory_iterator(world_->path()))
       testing::LinkFile(entry.path(), run.folder.path() / entry.path().filename());

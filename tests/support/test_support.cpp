@@ -1,6 +1,7 @@
 #include "support/test_support.hpp"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -47,6 +48,17 @@ void LinkFile(const std::filesystem::path& target, const std::filesystem::path& 
   std::filesystem::create_symlink(target, link, error);
   if (error)
     std::filesystem::create_hard_link(target, link);
+}
+
+void ThreadsSetting::Set(const char* count) {
+#if defined(_WIN32)
+  _putenv_s("BRACKWYN_THREADS", count ? count : "");
+#else
+  if (count)
+    setenv("BRACKWYN_THREADS", count, 1);
+  else
+    unsetenv("BRACKWYN_THREADS");
+#endif
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {

@@ -67,6 +67,19 @@ struct TestRun {
   RunContext context{window, progress, state};
 };
 
+// Sets BRACKWYN_THREADS for the lifetime of the object (null: unset), then
+// unsets it.
+class ThreadsSetting {
+ public:
+  explicit ThreadsSetting(const char* count) { Set(count); }
+  ~ThreadsSetting() { Set(nullptr); }
+  ThreadsSetting(const ThreadsSetting&) = delete;
+  ThreadsSetting& operator=(const ThreadsSetting&) = delete;
+
+ private:
+  static void Set(const char* count);
+};
+
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
 // Makes `link` name the file `target`: a symbolic link where the system
