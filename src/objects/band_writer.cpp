@@ -1,40 +1,28 @@
 #include "objects/band_writer.hpp"
 
+#include <bit>
 #include <cstring>
-
-#include "core/nonzero_bytes.hpp"
 
 namespace brackwyn {
 namespace {
-
-constexpr std::size_t kPageBytes = 4096;
 
 // Enough bands for the writes to ride out the page cache's slow moments
 // (a pixel row hands over up to three), few enough to keep the memory small.
 constexpr int kPoolBuffers = 16;
 
-// Writes the runs of nonzero pages and zeros them again, leaving a clean
-// buffer.
-void WriteBand(PlacementFile& file, int band, std::uint8_t* bytes) {
+// Writes the runs of pages marked in `pages` and zeros them again, leaving a
+// clean buffer.
+void WriteBand(PlacementFile& file, int band, std::uint8_t* bytes, BandPages pages) {
   const std::uint64_t bandOffset = static_cast<std::uint64_t>(band) * kPixelRowBandBytes;
-  auto writeRun = [&](std::size_t begin, std::size_t end) {
-    file.write(bytes + begin, end - begin, bandOffset + begin);
-    std::memset(bytes + begin, 0, end - begin);
-  };
-  std::size_t runStart = 0;
-  std::size_t runEnd = 0;  // pending run of nonzero pages [runStart, runEnd)
-  for (std::size_t page = 0; page < kPixelRowBandBytes; page += kPageBytes) {
-    if (!AnyNonzero(bytes + page, kPageBytes))
-      continue;
-    if (page != runEnd) {
-      if (runEnd > runStart)
-        writeRun(runStart, runEnd);
-      runStart = page;
-    }
-    runEnd = page + kPageBytes;
+  while (pages != 0) {
+    const int first = std::countr_zero(pages);
+    const int count = std::countr_one(pages >> first);
+    const std::size_t begin = static_cast<std::size_t>(first) * kBandPageBytes;
+    const std::size_t size = static_cast<std::size_t>(count) * kBandPageBytes;
+    file.write(bytes + begin, size, bandOffset + begin);
+    std::memset(bytes + begin, 0, size);
+    pages &= count == 64 ? 0 : ~(((BandPages{1} << count) - 1) << first);
   }
-  if (runEnd > runStart)
-    writeRun(runStart, runEnd);
 }
 
 }  // namespace
@@ -52,9 +40,9 @@ BandWriter::~BandWriter() {
   stop();
 }
 
-void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes) {
+void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes, BandPages pages) {
   if (!thread_.joinable()) {
-    WriteBand(file, band, bytes.get());
+    WriteBand(file, band, bytes.get(), pages);
     return;
   }
   std::unique_lock lock(mutex_);
@@ -64,7 +52,7 @@ void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes) {
   }
   changed_.wait(lock, [&] { return !clean_.empty() || failure_; });
   rethrowFailure();
-  queue_.push_back({&file, band, std::move(bytes)});
+  queue_.push_back({&file, band, std::move(bytes), pages});
   bytes = std::move(clean_.back());
   clean_.pop_back();
   lock.unlock();
@@ -93,7 +81,7 @@ void BandWriter::serve() {
       writing_ = true;
     }
     try {
-      WriteBand(*next.file, next.band, next.bytes.get());
+      WriteBand(*next.file, next.band, next.bytes.get(), next.pages);
     } catch (...) {
       std::lock_guard lock(mutex_);
       failure_ = std::current_exception();

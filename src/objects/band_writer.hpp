@@ -1,6 +1,7 @@
 // Writes the finished bands of the placement grids to their work files. Only
 // the 4 KiB pages of a band that hold a nonzero byte are written, in runs:
-// the reset file already reads as zero elsewhere, so it stays sparse.
+// the reset file already reads as zero elsewhere, so it stays sparse. The
+// caller says which pages those are, having marked them as it wrote.
 //
 // With two threads or more the writes run on a thread of their own, so that
 // placement goes on while the page cache takes the bytes. A band is handed
@@ -26,6 +27,12 @@ namespace brackwyn {
 // The bytes of one band, kPixelRowBandBytes long.
 using BandBuffer = std::unique_ptr<std::uint8_t[]>;
 
+// Which 4 KiB pages of a band hold a nonzero byte, bit i for page i.
+inline constexpr std::size_t kBandPageBytes = 4096;
+using BandPages = std::uint64_t;
+static_assert(kPixelRowBandBytes % kBandPageBytes == 0 &&
+              kPixelRowBandBytes / kBandPageBytes <= 64);
+
 // A band buffer of zeros.
 BandBuffer NewBandBuffer();
 
@@ -40,10 +47,11 @@ class BandWriter {
   BandWriter(const BandWriter&) = delete;
   BandWriter& operator=(const BandWriter&) = delete;
 
-  // Writes `bytes` as band `band` of `file` (at offset band x
+  // Writes the `pages` of `bytes` as band `band` of `file` (at offset band x
   // kPixelRowBandBytes) and leaves a zeroed buffer in `bytes` to carry on
-  // with. Throws RunError for this write, or for an earlier one that failed.
-  void handOver(PlacementFile& file, int band, BandBuffer& bytes);
+  // with; every other page of `bytes` must be zero. Throws RunError for this
+  // write, or for an earlier one that failed.
+  void handOver(PlacementFile& file, int band, BandBuffer& bytes, BandPages pages);
   // Returns once every band handed over is in its file; throws RunError when
   // a write failed.
   void finish();
@@ -53,6 +61,7 @@ class BandWriter {
     PlacementFile* file;
     int band;
     BandBuffer bytes;
+    BandPages pages;
   };
 
   void serve();

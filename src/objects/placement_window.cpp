@@ -26,7 +26,7 @@ PlacementWindow::PlacementWindow(PlacementFile& file, BandWriter& writer, int re
   slotMask_ = static_cast<int>(slots) - 1;
   for (unsigned slot = 0; slot < slots; ++slot)
     slots_.push_back(NewBandBuffer());
-  changed_.assign(slots, false);
+  pages_.assign(slots, 0);
 }
 
 void PlacementWindow::enterPixelRow(int y) {
@@ -50,10 +50,10 @@ void PlacementWindow::finish() {
 // A band that never held a nonzero byte is still clean and costs nothing.
 void PlacementWindow::flushBand(int band) {
   std::size_t slot = slotOf(band * kSubCellsPerPixelSide);
-  if (!changed_[slot])
+  if (pages_[slot] == 0)
     return;
-  writer_.handOver(file_, band, slots_[slot]);
-  changed_[slot] = false;
+  writer_.handOver(file_, band, slots_[slot], pages_[slot]);
+  pages_[slot] = 0;
 }
 
 bool PlacementWindow::anyInSquare(int u0, int u1, int v0, int v1) const {
@@ -65,11 +65,17 @@ bool PlacementWindow::anyInSquare(int u0, int u1, int v0, int v1) const {
   return false;
 }
 
+// Marks the pages written as it goes, so that no one has to look for them.
 void PlacementWindow::fillSquare(int u0, int u1, int v0, int v1, std::uint8_t kind) {
   auto width = static_cast<std::size_t>(u1 - u0 + 1);
   for (int v = v0; v <= v1; ++v) {
     std::memset(row(v) + u0, kind, width);
-    changed_[slotOf(v)] = true;
+    const std::size_t rowStart = static_cast<std::size_t>(v & 7) * kSubCellRowBytes;
+    const auto firstPage =
+        static_cast<int>((rowStart + static_cast<std::size_t>(u0)) / kBandPageBytes);
+    const auto lastPage =
+        static_cast<int>((rowStart + static_cast<std::size_t>(u1)) / kBandPageBytes);
+    pages_[slotOf(v)] |= ((BandPages{2} << (lastPage - firstPage)) - 1) << firstPage;
   }
 }
 

@@ -47,8 +47,8 @@ class PlacementWindow {
   int bandsAbove_;
   int slotMask_;
   std::vector<BandBuffer> slots_;
-  std::vector<bool> changed_;  // per slot: holds a nonzero byte
-  int low_ = 0;                // live bands low_..high_
+  std::vector<BandPages> pages_;  // per slot: the pages holding a nonzero byte
+  int low_ = 0;                   // live bands low_..high_
   int high_ = -1;
 };
 
