@@ -21,31 +21,50 @@ std::uint8_t ComponentByte(float value) {
 }
 
 // Entry 0 is white (above the palette), entry i + 1 palette row i, so a
-// vertex needs one clamp and one look-up.
+// vertex needs one clamp and one look-up. Entries are padded to four bytes so
+// that a vertex is one four-byte store; its fourth byte lands on the next
+// vertex, which overwrites it.
 class HeightColorTable {
  public:
   explicit HeightColorTable(const VertexColorPalette& palette) {
-    colors_[0] = kWhite;
+    colors_[0] = Padded(kWhite);
     for (int row = 0; row < kPaletteRows; ++row) {
+      VertexColor color;
       for (int c = 0; c < 3; ++c)
-        colors_[row + 1][c] = ComponentByte(palette[row][c]);
+        color[c] = ComponentByte(palette[row][c]);
+      colors_[row + 1] = Padded(color);
     }
   }
 
-  const VertexColor& operator[](int height) const {
+  VertexColor operator[](int height) const {
+    VertexColor color;
+    std::memcpy(color.data(), &entry(height), 3);
+    return color;
+  }
+
+  const std::uint32_t& entry(int height) const {
     return colors_[std::clamp(kPaletteTopHeight - height, -1, kPaletteRows - 1) + 1];
   }
 
  private:
-  std::array<VertexColor, kPaletteRows + 1> colors_;
+  static std::uint32_t Padded(const VertexColor& color) {
+    std::uint32_t entry = 0;
+    std::memcpy(&entry, color.data(), 3);
+    return entry;
+  }
+
+  std::array<std::uint32_t, kPaletteRows + 1> colors_;
 };
 
 void ColorCell(const HeightGrid& grid, const HeightColorTable& table, int x0, int y0,
                std::uint8_t* bytes) {
   for (int dy = 0; dy < kVerticesPerCellSide; ++dy) {
     const std::int16_t* heights = grid.row(y0 + dy) + x0;
-    for (int dx = 0; dx < kVerticesPerCellSide; ++dx, bytes += 3)
-      std::memcpy(bytes, table[heights[dx]].data(), 3);
+    for (int dx = 0; dx + 1 < kVerticesPerCellSide; ++dx, bytes += 3)
+      std::memcpy(bytes, &table.entry(heights[dx]), 4);
+    // The row's last vertex may end the cell: no byte past it is written.
+    std::memcpy(bytes, &table.entry(heights[kVerticesPerCellSide - 1]), 3);
+    bytes += 3;
   }
 }
 
