@@ -6,6 +6,9 @@ namespace brackwyn {
 namespace {
 
 constexpr std::size_t kWriteBufferBytes = 4 << 20;
+// A block this large goes to the file as it is: copying it into the buffer
+// would cost more than the write it saves.
+constexpr std::size_t kDirectWriteBytes = 128 << 10;
 
 }  // namespace
 
@@ -49,9 +52,9 @@ void ReplacingFile::flush() {
 
 void ReplacingFile::append(const void* data, std::size_t size) {
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  if (buffer_.size() + size > kWriteBufferBytes) {
+  if (size >= kDirectWriteBytes || buffer_.size() + size > kWriteBufferBytes) {
     flush();
-    if (size >= kWriteBufferBytes) {
+    if (size >= kDirectWriteBytes) {
       file_.writeFully(bytes, size, written_);
       written_ += size;
       return;
