@@ -136,8 +136,8 @@ __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
 
 // Bit i of mask[i / 64] is set when bytes[i] < bound, and the bits of a last
 // word beyond count are clear; count is a multiple of 16.
-void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
-             std::uint64_t* mask) {
+void MarkLowDraws(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
+                  std::uint64_t* mask) {
   for (std::size_t word = 0; word * 64 < count; ++word) {
     std::uint64_t bits = 0;
     const std::size_t inWord = std::min<std::size_t>(64, count - word * 64);
@@ -160,6 +160,11 @@ void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
 }
 
 }  // namespace
+
+void RandomStream::MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
+                           std::uint64_t* mask) {
+  MarkLowDraws(bytes, count, bound, mask);
+}
 
 void RandomStream::TopBytesMarkingLow(std::uint64_t key, std::uint64_t first, std::size_t count,
                                       std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask) {
@@ -192,7 +197,7 @@ void RandomStream::TopBytesStridedMarkingLowPortable(std::uint64_t key, std::uin
                                                      std::uint8_t bound, std::uint8_t* out,
                                                      std::uint64_t* mask) {
   TopBytesPortable(key, first, stride, count, out);
-  MarkLow(out, count, bound, mask);
+  MarkLowDraws(out, count, bound, mask);
 }
 
 void RandomStream::TopBytes(std::uint64_t key, std::uint64_t first, std::size_t count,

@@ -46,6 +46,11 @@ class RandomStream {
                                          std::uint8_t bound, std::uint8_t* out,
                                          std::uint64_t* mask);
 
+  // Bit i of mask[i / 64] set when bytes[i] < bound; `count` is a multiple of
+  // 16 and the bits of the last mask word beyond it are clear.
+  static void MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
+                      std::uint64_t* mask);
+
   // TopBytesMarkingLow over every stride-th draw: out[i] is the top byte of
   // draw first + i * stride. `count` is a multiple of 16; the bits of the last
   // mask word beyond it are clear.

@@ -15,7 +15,12 @@ DrawsAhead::DrawsAhead(const ObjectDensity& density, std::uint64_t key, int last
       lastRow_(lastRow),
       threaded_(threads >= 2),
       current_(std::make_unique<RowAttempts>()),
-      rows_(kRowsAhead) {}
+      rows_(kRowsAhead) {
+  if (threaded_) {
+    bytesAhead_ = std::make_unique<DrawBytesAhead>(key);
+    ahead_.takeBytesFrom(bytesAhead_.get());
+  }
+}
 
 const RowAttempts& DrawsAhead::take(int y, const DrawSettings& settings, std::uint64_t counter) {
   if (!threaded_) {

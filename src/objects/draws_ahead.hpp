@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/sequence_ahead.hpp"
+#include "objects/draw_bytes_ahead.hpp"
 #include "objects/placement_draws.hpp"
 
 namespace brackwyn {
@@ -29,6 +30,7 @@ class DrawsAhead {
   void start(int y, const DrawSettings& settings, std::uint64_t counter);
 
   PlacementDraws here_;
+  std::unique_ptr<DrawBytesAhead> bytesAhead_;  // for ahead_, with two threads or more
   PlacementDraws ahead_;
   const int lastRow_;
   const bool threaded_;

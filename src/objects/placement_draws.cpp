@@ -9,6 +9,7 @@
 #endif
 
 #include "core/random_stream.hpp"
+#include "objects/draw_bytes_ahead.hpp"
 
 namespace brackwyn {
 namespace {
@@ -186,13 +187,22 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
   const std::uint64_t first = counter_;
   const auto kinds = static_cast<std::size_t>(kinds_);
   const auto lowBound = static_cast<std::uint8_t>(highestLimit);
+  // Every draw the pixel can use: its sub-cells' and one choice each.
+  const std::size_t most = (kinds + 1) * static_cast<std::size_t>(kSubCellsPerPixel);
+  const std::uint8_t* made = bytesAhead_ ? bytesAhead_->bytes(first, most) : nullptr;
+  const std::uint8_t* draws = made ? made : draws_.data();
   std::size_t computed = 0;  // a multiple of 64
   auto computeUpTo = [&](std::size_t end) {
     if (end <= computed)
       return;
     end = (end + 63) / 64 * 64;
-    RandomStream::TopBytesMarkingLow(key_, first + computed, end - computed, lowBound,
-                                     draws_.data() + computed, lowDraws_.data() + computed / 64);
+    if (made) {
+      RandomStream::MarkLow(made + computed, end - computed, lowBound,
+                            lowDraws_.data() + computed / 64);
+    } else {
+      RandomStream::TopBytesMarkingLow(key_, first + computed, end - computed, lowBound,
+                                       draws_.data() + computed, lowDraws_.data() + computed / 64);
+    }
     computed = end;
   };
   std::size_t pos = 0;  // the draws of the current sub-cell start here
@@ -206,7 +216,7 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
     std::size_t skipped = divideByKinds(low - pos);
     subCell += static_cast<int>(skipped);
     pos += skipped * kinds;
-    int n = CollectCandidates(draws_.data() + pos, limits_.data(), kinds_, candidates_.data());
+    int n = CollectCandidates(draws + pos, limits_.data(), kinds_, candidates_.data());
     if (n == 0) {
       pos += kinds;
       ++subCell;

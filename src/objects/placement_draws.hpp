@@ -48,9 +48,15 @@ struct RowAttempts {
   std::vector<std::uint64_t> counterAfter;  // stream position after pixel from + i
 };
 
+class DrawBytesAhead;
+
 class PlacementDraws {
  public:
   PlacementDraws(const ObjectDensity& density, std::uint64_t key);
+
+  // Takes the draws' top bytes from `source` where it has them made; it must
+  // outlive this object's use.
+  void takeBytesFrom(DrawBytesAhead* source) { bytesAhead_ = source; }
 
   // Replaces `row` by the attempts of pixels from..settings.x2 of row y.
   void draw(int y, int from, const DrawSettings& settings, std::uint64_t counter, RowAttempts& row);
@@ -72,6 +78,7 @@ class PlacementDraws {
   const std::uint64_t kindsReciprocal_;
   const std::uint64_t key_;
   std::uint64_t counter_ = 0;
+  DrawBytesAhead* bytesAhead_ = nullptr;
 
   double divisor_ = 0;     // 0: limits not computed yet
   int limitOf_[256] = {};  // by density

@@ -1,0 +1,90 @@
+#include "objects/draw_bytes_ahead.hpp"
+
+#include "core/random_stream.hpp"
+
+namespace brackwyn {
+
+DrawBytesAhead::DrawBytesAhead(std::uint64_t key) : key_(key) {
+  for (Slot& slot : slots_)
+    slot.bytes = std::make_unique<std::uint8_t[]>(kChunkDraws + kReadPast);
+  thread_ = std::thread([this] { serve(); });
+}
+
+DrawBytesAhead::~DrawBytesAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+const std::uint8_t* DrawBytesAhead::bytes(std::uint64_t first, std::size_t count) {
+  const std::uint64_t chunk = first / kChunkDraws;
+  if (count == 0 || (first + count - 1) / kChunkDraws != chunk)
+    return nullptr;
+  if (chunk != currentChunk_)
+    current_ = enterChunk(chunk);
+  return current_ + (first - chunk * kChunkDraws);
+}
+
+// The slot of the caller's chunk is never one the thread makes chunks in, so
+// its bytes stay put until the caller moves on.
+const std::uint8_t* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
+  std::unique_lock lock(mutex_);
+  streaming_ = chunk == currentChunk_ + 1;
+  wanted_ = chunk;
+  currentChunk_ = chunk;
+  changed_.notify_all();
+  Slot& slot = slots_[chunk % kSlots];
+  changed_.wait(lock, [&] { return slot.state != State::Making; });
+  if (slot.chunk != chunk || slot.state != State::Ready) {
+    slot.chunk = chunk;
+    slot.state = State::Making;
+    lock.unlock();
+    make(slot, chunk);
+    lock.lock();
+    slot.state = State::Ready;
+    changed_.notify_all();
+  }
+  return slot.bytes.get();
+}
+
+void DrawBytesAhead::make(Slot& slot, std::uint64_t chunk) const {
+  RandomStream::TopBytes(key_, chunk * kChunkDraws, kChunkDraws + kReadPast, slot.bytes.get());
+}
+
+// The next chunk after the caller's that is neither made nor being made, if
+// the caller is walking through the stream. Called with the lock held.
+bool DrawBytesAhead::nextToMakeAhead(std::uint64_t& chunk) const {
+  if (!streaming_)
+    return false;
+  for (chunk = wanted_ + 1; chunk < wanted_ + kSlots; ++chunk) {
+    const Slot& slot = slots_[chunk % kSlots];
+    if (slot.state == State::Making)
+      return false;  // wait for it, then look again
+    if (slot.chunk != chunk || slot.state != State::Ready)
+      return true;
+  }
+  return false;
+}
+
+void DrawBytesAhead::serve() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    std::uint64_t chunk = 0;
+    changed_.wait(lock, [&] { return stopping_ || nextToMakeAhead(chunk); });
+    if (stopping_)
+      return;
+    Slot& slot = slots_[chunk % kSlots];
+    slot.chunk = chunk;
+    slot.state = State::Making;
+    lock.unlock();
+    make(slot, chunk);
+    lock.lock();
+    slot.state = State::Ready;
+    changed_.notify_all();
+  }
+}
+
+}  // namespace brackwyn

@@ -1,0 +1,67 @@
+// The top bytes of the random stream's draws, made in chunks ahead of the
+// position the drawing thread has reached, on a thread of their own. Placement
+// in dense worlds spends most of its drawing on these bytes, and they depend
+// on nothing but the stream's key and the position, so making them ahead
+// never needs to be undone: only which draws a sub-cell uses is left to the
+// drawing thread, in order.
+//
+// Chunks are made ahead only while the drawing thread walks through the
+// stream chunk after chunk; where it skips ahead (pixels without a candidate
+// kind), nothing is made for it.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace brackwyn {
+
+class DrawBytesAhead {
+ public:
+  static constexpr std::size_t kChunkDraws = std::size_t{1} << 16;
+  // What a caller may read past the end of the draws it asked for.
+  static constexpr std::size_t kReadPast = 64;
+
+  explicit DrawBytesAhead(std::uint64_t key);
+  ~DrawBytesAhead();
+  DrawBytesAhead(const DrawBytesAhead&) = delete;
+  DrawBytesAhead& operator=(const DrawBytesAhead&) = delete;
+
+  // The top bytes of draws first .. first + count - 1, valid until the next
+  // call, or null when they do not lie in one chunk. Called by one thread.
+  const std::uint8_t* bytes(std::uint64_t first, std::size_t count);
+
+ private:
+  static constexpr int kSlots = 8;
+  enum class State { Free, Making, Ready };
+  struct Slot {
+    std::uint64_t chunk = 0;
+    State state = State::Free;
+    std::unique_ptr<std::uint8_t[]> bytes;
+  };
+
+  const std::uint8_t* enterChunk(std::uint64_t chunk);
+  void make(Slot& slot, std::uint64_t chunk) const;
+  bool nextToMakeAhead(std::uint64_t& chunk) const;
+  void serve();
+
+  const std::uint64_t key_;
+  // The caller's chunk: read without the lock.
+  std::uint64_t currentChunk_ = ~std::uint64_t{0};
+  const std::uint8_t* current_ = nullptr;
+
+  // Shared with the thread.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Slot slots_[kSlots];
+  std::uint64_t wanted_ = 0;  // the caller's chunk; the thread makes the ones after it
+  bool streaming_ = false;    // the caller came to wanted_ from the chunk before it
+  bool stopping_ = false;
+
+  std::thread thread_;  // last: starts once the members it uses exist
+};
+
+}  // namespace brackwyn
