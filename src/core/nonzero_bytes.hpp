@@ -1,6 +1,5 @@
 // Whether a block of bytes holds anything but zeros, eight bytes a step: the
-// test behind both the overlap checks of placement and the sparse writes of
-// its grids.
+// test behind the overlap checks of placement.
 #pragma once
 
 #include <cstddef>
