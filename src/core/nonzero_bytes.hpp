@@ -1,5 +1,6 @@
 // Whether a block of bytes holds anything but zeros, eight bytes a step: the
-// test behind the overlap checks of placement.
+// test behind the overlap checks of placement and the reading back of its
+// objects.
 #pragma once
 
 #include <cstddef>

@@ -38,20 +38,20 @@ const std::uint8_t* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   changed_.notify_all();
   Slot& slot = slots_[chunk % kSlots];
   changed_.wait(lock, [&] { return slot.state != State::Making; });
-  if (slot.chunk != chunk || slot.state != State::Ready) {
-    slot.chunk = chunk;
-    slot.state = State::Making;
-    lock.unlock();
-    make(slot, chunk);
-    lock.lock();
-    slot.state = State::Ready;
-    changed_.notify_all();
-  }
+  if (slot.chunk != chunk || slot.state != State::Ready)
+    make(lock, slot, chunk);
   return slot.bytes.get();
 }
 
-void DrawBytesAhead::make(Slot& slot, std::uint64_t chunk) const {
+// Marks the slot as being made, makes it without the lock, then marks it ready.
+void DrawBytesAhead::make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk) {
+  slot.chunk = chunk;
+  slot.state = State::Making;
+  lock.unlock();
   RandomStream::TopBytes(key_, chunk * kChunkDraws, kChunkDraws + kReadPast, slot.bytes.get());
+  lock.lock();
+  slot.state = State::Ready;
+  changed_.notify_all();
 }
 
 // The next chunk after the caller's that is neither made nor being made, if
@@ -76,14 +76,7 @@ void DrawBytesAhead::serve() {
     changed_.wait(lock, [&] { return stopping_ || nextToMakeAhead(chunk); });
     if (stopping_)
       return;
-    Slot& slot = slots_[chunk % kSlots];
-    slot.chunk = chunk;
-    slot.state = State::Making;
-    lock.unlock();
-    make(slot, chunk);
-    lock.lock();
-    slot.state = State::Ready;
-    changed_.notify_all();
+    make(lock, slots_[chunk % kSlots], chunk);
   }
 }
 

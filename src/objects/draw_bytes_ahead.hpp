@@ -44,7 +44,7 @@ class DrawBytesAhead {
   };
 
   const std::uint8_t* enterChunk(std::uint64_t chunk);
-  void make(Slot& slot, std::uint64_t chunk) const;
+  void make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk);
   bool nextToMakeAhead(std::uint64_t& chunk) const;
   void serve();
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/nonzero_bytes.hpp"
 #include "core/run_error.hpp"
 #include "objects/placement_files.hpp"
 
@@ -19,14 +20,6 @@ std::uint64_t Load64(const std::uint8_t* bytes) {
   std::uint64_t word;
   std::memcpy(&word, bytes, sizeof word);
   return word;
-}
-
-// Most of a cell's bytes are zero: they are skipped 64 at a time.
-bool AllZero(const std::uint8_t* bytes) {
-  std::uint64_t any = 0;
-  for (int i = 0; i < kScanBytes; i += 8)
-    any |= Load64(bytes + i);
-  return any == 0;
 }
 
 }  // namespace
@@ -65,7 +58,8 @@ const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(i
     const std::uint8_t* blockRow = band_.data() + static_cast<std::size_t>(j) * kSubCellRowBytes +
                                    static_cast<std::size_t>(column) * kSubCellsPerCellSide;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
-      if (AllZero(blockRow + chunk))
+      // most of a cell's bytes are zero: they are skipped 64 at a time
+      if (!AnyNonzero(blockRow + chunk, kScanBytes))
         continue;
       for (int k = chunk; k < chunk + kScanBytes; k += 8)
         addAnchorsOfWord(blockRow, k, j, column, row);
