@@ -35,6 +35,10 @@ std::error_code IsRegularFile(NativeFile file, bool& regular);
 std::error_code FileSize(NativeFile file, std::uint64_t& size);
 std::error_code SetFileSize(NativeFile file, std::uint64_t size);
 std::error_code SyncToDisk(NativeFile file);
+// Has the system start writing [offset, offset + size) to disk without waiting
+// for it. Only a hint: where the system has no such call it does nothing, and
+// a failure shows where it always does, when the file is synced or closed.
+void StartWriteBack(NativeFile file, std::uint64_t offset, std::uint64_t size) noexcept;
 
 // One positioned transfer of at most `size` bytes, retried when interrupted.
 // `done` is 0 at the end of the file when reading; a write that transfers

@@ -123,6 +123,15 @@ std::error_code SyncToDisk(NativeFile file) {
   return ::fsync(Fd(file)) == 0 ? std::error_code() : LastError();
 }
 
+void StartWriteBack(NativeFile file, std::uint64_t offset, std::uint64_t size) noexcept {
+#if defined(__linux__)
+  ::sync_file_range(Fd(file), static_cast<off_t>(offset), static_cast<off_t>(size),
+                    SYNC_FILE_RANGE_WRITE);
+#else
+  (void)file, (void)offset, (void)size;
+#endif
+}
+
 std::error_code ReadAt(NativeFile file, void* data, std::size_t size, std::uint64_t offset,
                        std::size_t& done) {
   ssize_t n;

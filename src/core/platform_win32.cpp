@@ -187,6 +187,10 @@ std::error_code SyncToDisk(NativeFile file) {
   return ::FlushFileBuffers(Handle(file)) ? std::error_code() : LastError();
 }
 
+// Windows writes a file's cached blocks back on its own schedule and has no
+// call to start that early.
+void StartWriteBack(NativeFile, std::uint64_t, std::uint64_t) noexcept {}
+
 std::error_code ReadAt(NativeFile file, void* data, std::size_t size, std::uint64_t offset,
                        std::size_t& done) {
   OVERLAPPED at = At(offset);

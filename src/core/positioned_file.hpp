@@ -55,6 +55,10 @@ class PositionedFile {
   // Flushes to disk, then closes and reports a failed close: what a writer
   // needs before it hands its file on.
   void syncToDisk();
+  // Safe to call from another thread while this one writes.
+  void startWriteBack(std::uint64_t offset, std::uint64_t size) const noexcept {
+    platform::StartWriteBack(fd_.get(), offset, size);
+  }
   void closeChecked();
 
   const std::filesystem::path& path() const { return path_; }

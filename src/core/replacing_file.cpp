@@ -27,9 +27,12 @@ ReplacingFile::ReplacingFile(std::filesystem::path target, std::string role, Syn
   file_ =
       PositionedFile(temporary_, target_, role_, platform::OpenMode::WriteCreateTruncate, "create");
   buffer_.reserve(kWriteBufferBytes);
+  if (sync_ == Sync::Behind)
+    writeBehind_ = std::make_unique<WriteBehind>(file_);
 }
 
 ReplacingFile::~ReplacingFile() {
+  writeBehind_.reset();
   file_ = PositionedFile();  // closed before the removal below
   if (!committed_) {
     std::error_code ignored;
@@ -42,11 +45,17 @@ void ReplacingFile::fail(std::string_view what, std::error_code error) const {
                  error.message() + ".");
 }
 
+void ReplacingFile::writeThrough(const void* data, std::size_t size) {
+  file_.writeFully(data, size, written_);
+  written_ += size;
+  if (writeBehind_)
+    writeBehind_->written(written_);
+}
+
 void ReplacingFile::flush() {
   if (buffer_.empty())
     return;
-  file_.writeFully(buffer_.data(), buffer_.size(), written_);
-  written_ += buffer_.size();
+  writeThrough(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 
@@ -55,8 +64,7 @@ void ReplacingFile::append(const void* data, std::size_t size) {
   if (size >= kDirectWriteBytes || buffer_.size() + size > kWriteBufferBytes) {
     flush();
     if (size >= kDirectWriteBytes) {
-      file_.writeFully(bytes, size, written_);
-      written_ += size;
+      writeThrough(bytes, size);
       return;
     }
   }
@@ -72,6 +80,8 @@ void ReplacingFile::writeAt(std::uint64_t offset, const void* data, std::size_t 
 
 void ReplacingFile::commit() {
   flush();
+  if (writeBehind_)
+    writeBehind_->stop();
   if (sync_ == Sync::OnCommit)
     file_.syncToDisk();
   file_.closeChecked();

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "core/positioned_file.hpp"
+#include "core/write_behind.hpp"
 
 namespace brackwyn {
 
@@ -19,10 +22,13 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target);
 
 class ReplacingFile {
  public:
-  enum class Sync { OnCommit, Never };
+  enum class Sync { OnCommit, Never, Behind };
 
   // Sync::Never skips the sync on commit: for large outputs that are cheap to
   // make again, where the sync would cost more than the whole run.
+  // Sync::Behind does not wait either, but has the system start writing each
+  // block to disk soon after it is written (core/write_behind.hpp): for files
+  // of many megabytes, whose commit would otherwise wait for that.
   ReplacingFile(std::filesystem::path target, std::string role, Sync sync = Sync::OnCommit);
   ~ReplacingFile();  // removes the temporary file unless committed
   ReplacingFile(const ReplacingFile&) = delete;
@@ -41,6 +47,7 @@ class ReplacingFile {
 
  private:
   void flush();
+  void writeThrough(const void* data, std::size_t size);
   [[noreturn]] void fail(std::string_view what, std::error_code error) const;
 
   std::filesystem::path target_;
@@ -51,6 +58,7 @@ class ReplacingFile {
   std::uint64_t written_ = 0;
   std::vector<std::uint8_t> buffer_;
   bool committed_ = false;
+  std::unique_ptr<WriteBehind> writeBehind_;  // with Sync::Behind; stops before file_ closes
 };
 
 }  // namespace brackwyn

@@ -217,7 +217,7 @@ void CreateESP(RunContext& run) {
   auto pluginPath = run.state.resolve(parameters.pluginFileName);
   auto masterPath = run.state.resolve(parameters.masterFileName);
   RefusePluginOverMaster(pluginPath, masterPath);
-  ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Never);
+  ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Behind);
 
   int createObjects = CreateObjectsState(run);
   run.state.placedObjects.clear();

@@ -34,17 +34,40 @@ TEST(ReplacingFile, TargetKeepsItsOldBytesUntilCommit) {
 }
 
 TEST(ReplacingFile, AbandonedWriteLeavesTheOldFileAndNoTemporary) {
+  for (auto sync : {ReplacingFile::Sync::OnCommit, ReplacingFile::Sync::Behind}) {
+    testing::ScratchFolder folder;
+    auto target = folder / "out.bin";
+    WriteText(target, "old");
+    {
+      ReplacingFile file(target, "test file", sync);
+      std::vector<std::uint8_t> big(10 << 20, 7);  // larger than the write buffer
+      file.append(big);
+    }
+    auto after = testing::ReadBytes(target);
+    EXPECT_EQ(std::string(after.begin(), after.end()), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+  }
+}
+
+// Written back while later blocks are still being written: small pieces that
+// go through the buffer, large ones that do not, and a patch at the start.
+TEST(ReplacingFile, WriteBehindKeepsEveryByte) {
   testing::ScratchFolder folder;
   auto target = folder / "out.bin";
-  WriteText(target, "old");
+  std::vector<std::uint8_t> expected;
   {
-    ReplacingFile file(target, "test file");
-    std::vector<std::uint8_t> big(10 << 20, 7);  // larger than the write buffer
-    file.append(big);
+    ReplacingFile file(target, "test file", ReplacingFile::Sync::Behind);
+    for (std::size_t piece = 0; expected.size() < (40u << 20); ++piece) {
+      std::vector<std::uint8_t> bytes(piece % 3 == 0 ? (3u << 20) + piece : 30000 + piece,
+                                      static_cast<std::uint8_t>(piece));
+      file.append(bytes);
+      expected.insert(expected.end(), bytes.begin(), bytes.end());
+    }
+    file.writeAt(320, "N", 1);
+    expected[320] = 'N';
+    file.commit();
   }
-  auto after = testing::ReadBytes(target);
-  EXPECT_EQ(std::string(after.begin(), after.end()), "old");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+  EXPECT_EQ(testing::ReadBytes(target), expected);
 }
 
 TEST(FileErrors, NameTheFileAndItsRole) {
