@@ -155,7 +155,8 @@ class EncodedCells {
   // Cell `index` encoded under `createObjects`, its references kept, the
   // run's random stream moved past them.
   const RecordWriter& take(int index, int createObjects) {
-    if (!threaded_) {
+    if (!encodesAhead(createObjects)) {
+      ahead_.stop();
       encode(index, createObjects, run_.state.random, *current_);
     } else {
       if (!ahead_.running() || aheadState_ != createObjects || ahead_.next() != index)
@@ -182,6 +183,13 @@ class EncodedCells {
  private:
   // Deep enough to ride out a cell dense with references.
   static constexpr std::size_t kCellsAhead = 8;
+
+  // A cell with neither references nor normals is mostly copied: it takes
+  // less to encode here than to hand over from the other thread, which the
+  // plugin file's write-back keeps busy.
+  bool encodesAhead(int createObjects) const {
+    return threaded_ && (createObjects != 0 || normals_);
+  }
 
   void encode(int index, int createObjects, RandomStream& random, EncodedCell& cell) {
     cell.createObjects = createObjects;
