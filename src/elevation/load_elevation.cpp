@@ -1,7 +1,6 @@
 #include "elevation/load_elevation.hpp"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,14 +25,11 @@ void LoadLayer(RunContext& run, WorkerTeam& team, const std::string& fileName,
   for (int first = 0; first < kBitmapSide; first += kLoadedRowsPerYield) {
     const int last = std::min(kBitmapSide, first + kLoadedRowsPerYield);
     team.forEach(threads, [&](int begin, int end) {
-      std::array<std::uint8_t, kBitmapSide> samples;
       for (int part = begin; part < end; ++part) {
         GrayBitmapReader& reader = *readers[static_cast<std::size_t>(part)];
         const int partEnd = std::min(last, first + (part + 1) * rowsPerPart);
-        for (int y = first + part * rowsPerPart; y < partEnd; ++y) {
-          reader.sampleRow(y, samples.data());
-          std::copy(samples.begin(), samples.end(), layer.row(y));
-        }
+        for (int y = first + part * rowsPerPart; y < partEnd; ++y)
+          reader.sampleRow(y, layer.row(y));
       }
     });
     run.progress.YieldToUI();

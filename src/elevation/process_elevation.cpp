@@ -59,9 +59,9 @@ void CheckScaledSamplesFit(const HeightLayer& layer, float gridScale, std::strin
   if (allFit)
     return;
   for (int y = 0; y < kBitmapSide; ++y) {
-    const std::int16_t* row = layer.row(y);
+    const std::uint8_t* row = layer.row(y);
     for (int x = 0; x < kBitmapSide; ++x) {
-      auto sample = static_cast<std::uint8_t>(row[x]);
+      std::uint8_t sample = row[x];
       if (!fits[sample])
         ThrowScaleOverflow(setting, sample, x, y, ScaledHeight(gridScale, sample));
     }
@@ -86,17 +86,15 @@ struct LayerTables {
   SampleTable mountain;
 };
 
-int MergedHeight(const LayerTables& tables, std::int16_t coast, std::int16_t interior,
-                 std::int16_t mountain) {
-  return tables.coast[static_cast<std::uint8_t>(coast)] +
-         tables.interior[static_cast<std::uint8_t>(interior)] +
-         tables.mountain[static_cast<std::uint8_t>(mountain)];
+int MergedHeight(const LayerTables& tables, std::uint8_t coast, std::uint8_t interior,
+                 std::uint8_t mountain) {
+  return tables.coast[coast] + tables.interior[interior] + tables.mountain[mountain];
 }
 
 [[noreturn]] void ThrowMergeOverflow(const HeightLayers& layers, const LayerTables& tables, int y) {
-  const std::int16_t* coast = layers.coast.row(y);
-  const std::int16_t* interior = layers.interior.row(y);
-  const std::int16_t* mountain = layers.mountain.row(y);
+  const std::uint8_t* coast = layers.coast.row(y);
+  const std::uint8_t* interior = layers.interior.row(y);
+  const std::uint8_t* mountain = layers.mountain.row(y);
   int x = 0;
   int sum = 0;
   for (; x < kBitmapSide; ++x) {
@@ -108,9 +106,9 @@ int MergedHeight(const LayerTables& tables, std::int16_t coast, std::int16_t int
                                : "together at least " + std::to_string(kMergedRangeMinUnits);
   throw RunError(
       "The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
-      " height steps (coast " + std::to_string(tables.coast[static_cast<std::uint8_t>(coast[x])]) +
-      ", interior " + std::to_string(tables.interior[static_cast<std::uint8_t>(interior[x])]) +
-      ", mountain " + std::to_string(tables.mountain[static_cast<std::uint8_t>(mountain[x])]) +
+      " height steps (coast " + std::to_string(tables.coast[coast[x]]) +
+      ", interior " + std::to_string(tables.interior[interior[x]]) +
+      ", mountain " + std::to_string(tables.mountain[mountain[x]]) +
       "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
       "ranges " +
       DescribeSetting(control::txtScaleInterior) + " and " +
@@ -122,9 +120,9 @@ int MergedHeight(const LayerTables& tables, std::int16_t coast, std::int16_t int
 int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid& grid, int begin,
               int end) {
   for (int y = begin; y < end; ++y) {
-    const std::int16_t* coast = layers.coast.row(y);
-    const std::int16_t* interior = layers.interior.row(y);
-    const std::int16_t* mountain = layers.mountain.row(y);
+    const std::uint8_t* coast = layers.coast.row(y);
+    const std::uint8_t* interior = layers.interior.row(y);
+    const std::uint8_t* mountain = layers.mountain.row(y);
     std::int16_t* merged = grid.row(y);
     int low = 0;
     int high = 0;

@@ -1,7 +1,7 @@
-// HeightLayer and HeightGrid: flat row-major grids of signed 16-bit heights,
-// row 0 at the bottom. A layer holds one bitmap's samples (3328 x 3328); the
-// grid holds the merged heights plus a border row and column (3329 x 3329), in
-// steps of 8 world units.
+// HeightLayer and HeightGrid: flat row-major grids, row 0 at the bottom. A
+// layer holds one bitmap's 8-bit samples (3328 x 3328); the grid holds the
+// merged heights as signed 16-bit values, in steps of 8 world units, plus a
+// border row and column (3329 x 3329).
 #pragma once
 
 #include <cstddef>
@@ -12,7 +12,7 @@
 
 namespace brackwyn {
 
-template <int Side>
+template <int Side, class Value>
 class SquareGrid {
  public:
   static constexpr int kSide = Side;
@@ -23,28 +23,28 @@ class SquareGrid {
     values_.clear();
     values_.resize(std::size_t{Side} * Side);
   }
-  void release() { values_ = LargeArray<std::int16_t>(); }
+  void release() { values_ = LargeArray<Value>(); }
   bool empty() const { return values_.empty(); }
 
   static constexpr std::size_t index(int x, int y) {
     return static_cast<std::size_t>(y) * Side + static_cast<std::size_t>(x);
   }
-  std::int16_t at(int x, int y) const { return values_[index(x, y)]; }
-  std::int16_t& at(int x, int y) { return values_[index(x, y)]; }
+  Value at(int x, int y) const { return values_[index(x, y)]; }
+  Value& at(int x, int y) { return values_[index(x, y)]; }
 
   // Row y as a contiguous run of Side values.
-  const std::int16_t* row(int y) const { return values_.data() + index(0, y); }
-  std::int16_t* row(int y) { return values_.data() + index(0, y); }
+  const Value* row(int y) const { return values_.data() + index(0, y); }
+  Value* row(int y) { return values_.data() + index(0, y); }
 
-  const LargeArray<std::int16_t>& values() const { return values_; }
-  LargeArray<std::int16_t>& values() { return values_; }
+  const LargeArray<Value>& values() const { return values_; }
+  LargeArray<Value>& values() { return values_; }
 
  private:
-  LargeArray<std::int16_t> values_;
+  LargeArray<Value> values_;
 };
 
-using HeightLayer = SquareGrid<kBitmapSide>;
-using HeightGrid = SquareGrid<kHeightGridSide>;
+using HeightLayer = SquareGrid<kBitmapSide, std::uint8_t>;
+using HeightGrid = SquareGrid<kHeightGridSide, std::int16_t>;
 
 struct HeightLayers {
   HeightLayer coast;
