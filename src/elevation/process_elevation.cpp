@@ -104,15 +104,15 @@ int MergedHeight(const LayerTables& tables, std::uint8_t coast, std::uint8_t int
   }
   std::string advice = sum > 0 ? "together at most " + std::to_string(kMergedRangeMaxUnits)
                                : "together at least " + std::to_string(kMergedRangeMinUnits);
-  throw RunError(
-      "The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
-      " height steps (coast " + std::to_string(tables.coast[coast[x]]) +
-      ", interior " + std::to_string(tables.interior[interior[x]]) +
-      ", mountain " + std::to_string(tables.mountain[mountain[x]]) +
-      "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
-      "ranges " +
-      DescribeSetting(control::txtScaleInterior) + " and " +
-      DescribeSetting(control::txtScaleMountain) + " must make " + advice + " world units.");
+  throw RunError("The heights at pixel " + Pixel(x, y) + " add up to " + std::to_string(sum) +
+                 " height steps (coast " + std::to_string(tables.coast[coast[x]]) + ", interior " +
+                 std::to_string(tables.interior[interior[x]]) + ", mountain " +
+                 std::to_string(tables.mountain[mountain[x]]) +
+                 "), beyond the -32768 to 32767 steps of 8 units that a height can hold. The "
+                 "ranges " +
+                 DescribeSetting(control::txtScaleInterior) + " and " +
+                 DescribeSetting(control::txtScaleMountain) + " must make " + advice +
+                 " world units.");
 }
 
 // Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
