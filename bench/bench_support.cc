@@ -52,7 +52,27 @@ MeasuredRun RunOnce(const std::filesystem::path& world,
   return measured;
 }
 
-ChildMeasurement MeasureInChild(const std::function<double()>& work) {
+namespace {
+
+bool WriteAll(int channel, const void* data, std::size_t size) {
+  return ::write(channel, data, size) == static_cast<ssize_t>(size);
+}
+
+bool ReadAll(int channel, void* data, std::size_t size) {
+  auto* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    ssize_t n = ::read(channel, bytes, size);
+    if (n <= 0)
+      return false;
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+ChildMeasurements MeasureAllInChild(const std::function<std::vector<double>()>& work) {
   std::cout.flush();
   int channel[2];
   if (::pipe(channel) != 0)
@@ -63,9 +83,11 @@ ChildMeasurement MeasureInChild(const std::function<double()>& work) {
   if (child == 0) {
     ::close(channel[0]);
     try {
-      double result = work();
+      std::vector<double> results = work();
       std::fflush(stdout);
-      if (::write(channel[1], &result, sizeof result) != sizeof result)
+      std::size_t count = results.size();
+      if (!WriteAll(channel[1], &count, sizeof count) ||
+          !WriteAll(channel[1], results.data(), count * sizeof(double)))
         ::_exit(1);
     } catch (const std::exception& error) {
       std::fprintf(stderr, "%s\n", error.what());
@@ -74,9 +96,13 @@ ChildMeasurement MeasureInChild(const std::function<double()>& work) {
     ::_exit(0);
   }
   ::close(channel[1]);
-  ChildMeasurement measured;
-  bool received = ::read(channel[0], &measured.result, sizeof measured.result) ==
-                  static_cast<ssize_t>(sizeof measured.result);
+  ChildMeasurements measured;
+  std::size_t count = 0;
+  bool received = ReadAll(channel[0], &count, sizeof count);
+  if (received) {
+    measured.results.resize(count);
+    received = ReadAll(channel[0], measured.results.data(), count * sizeof(double));
+  }
   ::close(channel[0]);
   int status = 0;
   struct rusage usage {};
@@ -86,6 +112,11 @@ ChildMeasurement MeasureInChild(const std::function<double()>& work) {
   }
   measured.peakBytes = static_cast<long long>(usage.ru_maxrss) * 1024;
   return measured;
+}
+
+ChildMeasurement MeasureInChild(const std::function<double()>& work) {
+  ChildMeasurements measured = MeasureAllInChild([&] { return std::vector<double>{work()}; });
+  return {measured.results.at(0), measured.peakBytes};
 }
 
 long long PeakResidentBytesOf(const std::function<void()>& work) {

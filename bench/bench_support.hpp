@@ -38,6 +38,13 @@ struct ChildMeasurement {
 };
 ChildMeasurement MeasureInChild(const std::function<double()>& work);
 
+// Work that measures several things, each coming back from the child.
+struct ChildMeasurements {
+  std::vector<double> results;
+  long long peakBytes = 0;
+};
+ChildMeasurements MeasureAllInChild(const std::function<std::vector<double>()>& work);
+
 inline constexpr char kFloorFileName[] = "floor.bin";
 
 // Reads the three bitmaps of `world` and writes `bytes` bytes front to back,
