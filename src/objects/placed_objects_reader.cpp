@@ -1,5 +1,6 @@
 #include "objects/placed_objects_reader.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -15,6 +16,11 @@ constexpr std::size_t kCellBandBytes = kSubCellRowBytes * kSubCellsPerCellSide;
 constexpr std::string_view kRole = "object work file";
 constexpr int kScanBytes = 64;
 static_assert(kSubCellsPerCellSide % kScanBytes == 0);
+// The unit in which the work files are sparse. A cell's part of a sub-cell
+// row (512 bytes, at a multiple of 512) lies inside one page.
+constexpr std::size_t kPageBytes = 4096;
+static_assert(kCellBandBytes % kPageBytes == 0 && kPageBytes % kSubCellsPerCellSide == 0 &&
+              kSubCellRowBytes % kSubCellsPerCellSide == 0);
 
 std::uint64_t Load64(const std::uint8_t* bytes) {
   std::uint64_t word;
@@ -28,25 +34,31 @@ PlacedObjectsReader::PlacedObjectsReader(std::filesystem::path objectsFile, int 
     : file_(PositionedFile::OpenIfPresent(std::move(objectsFile), std::string(kRole),
                                           platform::OpenMode::Read, "read")),
       kindCount_(kindCount),
-      band_(kCellBandBytes, 0) {}
+      band_(kCellBandBytes, 0),
+      heldPages_(kCellBandBytes / kPageBytes, 0) {}
 
 void PlacedObjectsReader::loadBand(int row) {
   bandRow_ = row;
-  if (!file_.isOpen()) {
-    std::memset(band_.data(), 0, band_.size());
+  std::fill(heldPages_.begin(), heldPages_.end(), 0);
+  if (!file_.isOpen())
     return;
-  }
   // Only allocated ranges are read: reading the holes of the sparse file would
-  // make the system fill hundreds of megabytes of cache with zeros. Only the
-  // holes, and what a short file lacks, are zeroed here.
+  // make the system fill hundreds of megabytes of cache with zeros. Holes are
+  // neither zeroed nor scanned, only the parts of the pages a range starts or
+  // ends in that it does not cover, or that a short file lacks.
   const std::uint64_t begin = static_cast<std::uint64_t>(row) * kCellBandBytes;
-  std::size_t filled = 0;
   for (const auto& [from, to] : file_.dataRanges(begin, begin + kCellBandBytes)) {
     const auto start = static_cast<std::size_t>(from - begin);
-    std::memset(band_.data() + filled, 0, start - filled);
-    filled = start + file_.readUpTo(band_.data() + start, to - from, from);
+    const auto end = static_cast<std::size_t>(to - begin);
+    const std::size_t firstPage = start / kPageBytes;
+    const std::size_t endPage = (end + kPageBytes - 1) / kPageBytes;
+    if (!heldPages_[firstPage])  // else the range before filled its start
+      std::memset(band_.data() + firstPage * kPageBytes, 0, start - firstPage * kPageBytes);
+    const std::size_t filled = start + file_.readUpTo(band_.data() + start, end - start, from);
+    std::memset(band_.data() + filled, 0, endPage * kPageBytes - filled);
+    std::fill(heldPages_.begin() + static_cast<std::ptrdiff_t>(firstPage),
+              heldPages_.begin() + static_cast<std::ptrdiff_t>(endPage), 1);
   }
-  std::memset(band_.data() + filled, 0, band_.size() - filled);
 }
 
 const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(int column,
@@ -55,8 +67,11 @@ const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(i
     loadBand(row);
   anchors_.clear();
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::uint8_t* blockRow = band_.data() + static_cast<std::size_t>(j) * kSubCellRowBytes +
-                                   static_cast<std::size_t>(column) * kSubCellsPerCellSide;
+    const std::size_t offset = static_cast<std::size_t>(j) * kSubCellRowBytes +
+                               static_cast<std::size_t>(column) * kSubCellsPerCellSide;
+    if (!heldPages_[offset / kPageBytes])
+      continue;
+    const std::uint8_t* blockRow = band_.data() + offset;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
       // most of a cell's bytes are zero: they are skipped 64 at a time
       if (!AnyNonzero(blockRow + chunk, kScanBytes))

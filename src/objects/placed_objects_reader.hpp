@@ -33,6 +33,9 @@ class PlacedObjectsReader {
   PositionedFile file_;
   int kindCount_;
   std::vector<std::uint8_t> band_;  // sub-cell rows 512 * bandRow_ .. + 511
+  // Per 4 KiB page of band_: 1 where it holds the file's bytes, 0 where the
+  // file has a hole and band_ holds whatever an earlier band left.
+  std::vector<std::uint8_t> heldPages_;
   int bandRow_ = -1;
   std::vector<Anchor> anchors_;
 };

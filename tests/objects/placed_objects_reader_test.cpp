@@ -1,0 +1,50 @@
+#include "objects/placed_objects_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "objects/placement_files.hpp"
+#include "support/test_support.hpp"
+
+namespace brackwyn {
+namespace {
+
+void WriteKind(const std::filesystem::path& path, int sx, int sy, char kind) {
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  file.seekp(static_cast<std::streamoff>(SubCellOffset(sx, sy)));
+  file.put(kind);
+}
+
+std::vector<std::array<int, 3>> Anchors(PlacedObjectsReader& reader, int column, int row) {
+  std::vector<std::array<int, 3>> found;
+  for (const auto& anchor : reader.anchorsOf(column, row))
+    found.push_back({anchor.k, anchor.j, anchor.kind});
+  return found;
+}
+
+// Holes are skipped, not read: what an earlier band left in the reader's
+// memory where the file has a hole must not come back as anchors, and neither
+// must what lies past the end of a short file.
+TEST(PlacedObjectsReader, FindsAnchorsOnlyWhereTheFileHoldsThem) {
+  testing::ScratchFolder folder;
+  const auto path = folder / "Objects.dat";
+  std::ofstream(path, std::ios::binary).put(0);
+  std::filesystem::resize_file(path, SubCellOffset(0, 26623) + 2000);  // ends inside a page
+  WriteKind(path, 5, 7, 2);
+  WriteKind(path, 3 * 512 + 100, 300, 1);
+  WriteKind(path, 51 * 512 + 9, 512 + 1, 3);  // band 1 holds data, but not where band 0 did
+  WriteKind(path, 1999, 26623, 1);            // the file's last byte
+
+  PlacedObjectsReader reader(path, 3);
+  using Found = std::vector<std::array<int, 3>>;
+  EXPECT_EQ(Anchors(reader, 0, 0), (Found{{5, 7, 2}}));
+  EXPECT_EQ(Anchors(reader, 3, 0), (Found{{100, 300, 1}}));
+  EXPECT_EQ(Anchors(reader, 0, 1), Found{});
+  EXPECT_EQ(Anchors(reader, 51, 1), (Found{{9, 1, 3}}));
+  EXPECT_EQ(Anchors(reader, 3, 51), (Found{{1999 - 3 * 512, 511, 1}}));
+  EXPECT_EQ(Anchors(reader, 4, 51), Found{});
+}
+
+}  // namespace
+}  // namespace brackwyn
