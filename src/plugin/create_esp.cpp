@@ -232,12 +232,13 @@ void CreateESP(RunContext& run) {
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
   RecordWriter out;  // the header and the statics
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
-  plugin.append(out.bytes());
+  plugin.append(out.bytes().data(), out.size());
 
   // Read once: every cell of one plugin gets normals, or none does.
   EncodedCells cells(run, ThreadCount(), run.window.state(control::chkCreateNormals) != 0);
   for (int index = 0; index < kCellCount; ++index) {
-    plugin.append(cells.take(index, createObjects).bytes());
+    const RecordWriter& records = cells.take(index, createObjects);
+    plugin.append(records.bytes().data(), records.size());
     recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())

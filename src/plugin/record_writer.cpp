@@ -1,7 +1,6 @@
 #include "plugin/record_writer.hpp"
 
-#include <bit>
-#include <limits>
+#include <algorithm>
 #include <stdexcept>
 
 namespace brackwyn {
@@ -12,14 +11,10 @@ std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value) {
           static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
 }
 
-void RecordWriter::writeTag(Tag tag) {
-  bytes_.insert(bytes_.end(), tag.chars.begin(), tag.chars.end());
-}
-
 void RecordWriter::startRecord(Tag tag) {
   if (recordOpen())
     throw std::logic_error("a record is already open");
-  recordStart_ = bytes_.size();
+  recordStart_ = size_;
   writeTag(tag);
   writeZeros(12);  // size, the unused field and the flags
 }
@@ -33,31 +28,17 @@ void RecordWriter::endRecord() {
   recordStart_ = kNone;
 }
 
-void RecordWriter::startSubRecord(Tag tag) {
-  if (!recordOpen())
-    throw std::logic_error("a sub-record needs an open record");
-  if (subRecordStart_ != kNone)
-    throw std::logic_error("a sub-record is already open");
-  subRecordStart_ = bytes_.size();
-  writeTag(tag);
-  writeZeros(4);
+void RecordWriter::FailSubRecordStart(bool recordOpen) {
+  throw std::logic_error(recordOpen ? "a sub-record is already open"
+                                    : "a sub-record needs an open record");
 }
 
-void RecordWriter::endSubRecord() {
-  if (subRecordStart_ == kNone)
-    throw std::logic_error("no sub-record is open");
-  patchSize(subRecordStart_ + 4, subRecordStart_ + kSubRecordHeaderBytes);
-  subRecordStart_ = kNone;
+void RecordWriter::FailSubRecordEnd() {
+  throw std::logic_error("no sub-record is open");
 }
 
-void RecordWriter::patchSize(std::size_t sizeField, std::size_t dataStart) {
-  std::size_t size = bytes_.size() - dataStart;
-  if (size > std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("record too large for its 32-bit size field");
-  }
-  auto encoded = EncodeInt32(static_cast<std::int32_t>(static_cast<std::uint32_t>(size)));
-  std::copy(encoded.begin(), encoded.end(),
-            bytes_.begin() + static_cast<std::ptrdiff_t>(sizeField));
+void RecordWriter::FailSize() {
+  throw std::length_error("record too large for its 32-bit size field");
 }
 
 void RecordWriter::writeSubRecord(Tag tag, std::span<const std::uint8_t> data) {
@@ -79,35 +60,19 @@ void RecordWriter::writeInt32SubRecord(Tag tag, std::int32_t value) {
   endSubRecord();
 }
 
-void RecordWriter::writeInt32(std::int32_t value) {
-  auto encoded = EncodeInt32(value);
-  bytes_.insert(bytes_.end(), encoded.begin(), encoded.end());
-}
-
-void RecordWriter::writeFloat(float value) {
-  writeInt32(std::bit_cast<std::int32_t>(value));
-}
-
-void RecordWriter::writeBytes(std::span<const std::uint8_t> bytes) {
-  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-}
-
-void RecordWriter::writeText(std::string_view text) {
-  bytes_.insert(bytes_.end(), text.begin(), text.end());
-}
-
-void RecordWriter::writeZeros(std::size_t count) {
-  writeFill(0, count);
-}
-
-void RecordWriter::writeFill(std::uint8_t value, std::size_t count) {
-  bytes_.insert(bytes_.end(), count, value);
-}
-
 void RecordWriter::clear() {
   if (recordOpen())
     throw std::logic_error("cannot clear while a record is open");
-  bytes_.clear();
+  size_ = 0;
+}
+
+void RecordWriter::reallocate(std::size_t needed) {
+  const std::size_t capacity = std::max({needed, 2 * capacity_, std::size_t{4096}});
+  auto data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+  if (size_ != 0)
+    std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
 }
 
 }  // namespace brackwyn

@@ -33,7 +33,7 @@ TEST_P(CellRecord, IsAnEmptyNameAndTheGridPosition) {
     auto encoded = EncodeInt32(value);
     expected.insert(expected.end(), encoded.begin(), encoded.end());
   }
-  EXPECT_EQ(out.bytes(), expected);
+  EXPECT_EQ(out.toVector(), expected);
   EXPECT_EQ(out.size(), kCellRecordBytesWithoutObjects);
 }
 

@@ -57,7 +57,7 @@ bool HasPartialFile(const std::filesystem::path& folder) {
 std::vector<std::uint8_t> ExpectedLand(const RunState& state, int index) {
   RecordWriter out;
   WriteLandRecord(out, CellPosition{index}, state.cellHeights, state.cellColors);
-  return out.bytes();
+  return out.toVector();
 }
 
 // One default run over an older plugin, shared by the tests that only read it.

@@ -14,7 +14,7 @@ namespace {
 std::vector<std::uint8_t> Header(std::string_view masterName, std::uint64_t masterLength) {
   RecordWriter out;
   WriteHeaderRecord(out, masterName, masterLength);
-  return out.bytes();
+  return out.toVector();
 }
 
 void Append(std::vector<std::uint8_t>& bytes, std::initializer_list<std::uint8_t> more) {

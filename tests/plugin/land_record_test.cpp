@@ -30,7 +30,7 @@ std::vector<std::uint8_t> Build(int index) {
   RecordWriter out;
   WriteLandRecord(out, CellPosition{index}, SyntheticState().cellHeights,
                   SyntheticState().cellColors);
-  return out.bytes();
+  return out.toVector();
 }
 
 class LandRecord : public ::testing::TestWithParam<int> {};

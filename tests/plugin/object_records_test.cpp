@@ -31,7 +31,7 @@ TEST(WriteStaticsBlock, OneStatPerKindInKindOrder) {
       std::string("MODL\x09\0\0\0tree.NIF\0", 17) +
       std::string("STAT\x18\0\0\0\0\0\0\0\0\0\0\0", 16) + std::string("NAME\x02\0\0\0a\0", 10) +
       std::string("MODL\x06\0\0\0a.NIF\0", 14);
-  EXPECT_EQ(out.bytes(), Bytes(expected));
+  EXPECT_EQ(out.toVector(), Bytes(expected));
   EXPECT_EQ(out.size(), 38u + 2 * 4 + 38 + 2 * 1);
 }
 
@@ -132,7 +132,7 @@ class CellReferences : public ::testing::Test {
     out.startRecord("CELL");
     writer.writeCell(column, row, out);
     out.endRecord();
-    Cell cell{out.bytes(), {}};
+    Cell cell{out.toVector(), {}};
     cell.records = testing::ParseRecords(cell.bytes);
     return cell;
   }

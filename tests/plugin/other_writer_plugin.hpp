@@ -93,7 +93,7 @@ inline std::vector<std::uint8_t> OtherWriterPlugin() {
   out.writeInt32(0);
   out.endSubRecord();
   out.endRecord();
-  return out.bytes();
+  return out.toVector();
 }
 
 }  // namespace brackwyn::testing

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> OneCellPlugin() {
   StartCellRecord(out, CellPosition{0});
   out.endRecord();
   WriteLandRecord(out, CellPosition{0}, state.cellHeights, state.cellColors);
-  return out.bytes();
+  return out.toVector();
 }
 
 TEST(PluginReader, ReadsOurRecords) {

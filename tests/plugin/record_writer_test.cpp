@@ -20,7 +20,7 @@ TEST(RecordWriter, FramesRecordsAndSubRecordsWithComputedSizes) {
                                               'N',  'A',  'M',  'E',  1,  0, 0, 0, 0,           //
                                               'D',  'A',  'T',  'A',  12, 0, 0, 0, 0, 0, 0, 0,  //
                                               0xE6, 0xFF, 0xFF, 0xFF, 25, 0, 0, 0};
-  EXPECT_EQ(out.bytes(), expected);
+  EXPECT_EQ(out.toVector(), expected);
   EXPECT_EQ(out.size(), 45u);
 }
 
@@ -28,7 +28,7 @@ TEST(RecordWriter, EncodesFloatsLittleEndian) {
   RecordWriter out;
   out.writeFloat(1.2f);
   out.writeFloat(-256.0f);
-  EXPECT_EQ(out.bytes(), (std::vector<std::uint8_t>{0x9A, 0x99, 0x99, 0x3F, 0, 0, 0x80, 0xC3}));
+  EXPECT_EQ(out.toVector(), (std::vector<std::uint8_t>{0x9A, 0x99, 0x99, 0x3F, 0, 0, 0x80, 0xC3}));
 }
 
 TEST(RecordWriter, RefusesUnbalancedFraming) {
