@@ -35,7 +35,8 @@ const std::uint8_t* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   streaming_ = chunk == currentChunk_ + 1;
   wanted_ = chunk;
   currentChunk_ = chunk;
-  changed_.notify_all();
+  if (std::uint64_t next = 0; shouldResume(next))
+    changed_.notify_all();
   Slot& slot = slots_[chunk % kSlots];
   changed_.wait(lock, [&] { return slot.state != State::Making; });
   if (slot.chunk != chunk || slot.state != State::Ready)
@@ -69,11 +70,19 @@ bool DrawBytesAhead::nextToMakeAhead(std::uint64_t& chunk) const {
   return false;
 }
 
+// Waking this thread costs about as much as making a chunk, so once it has
+// made every chunk it may, it sleeps until half of them are used and then
+// makes them in a burst.
+bool DrawBytesAhead::shouldResume(std::uint64_t& chunk) const {
+  return nextToMakeAhead(chunk) && chunk - wanted_ <= kSlots / 2;
+}
+
 void DrawBytesAhead::serve() {
   std::unique_lock lock(mutex_);
   for (;;) {
     std::uint64_t chunk = 0;
-    changed_.wait(lock, [&] { return stopping_ || nextToMakeAhead(chunk); });
+    if (!nextToMakeAhead(chunk))
+      changed_.wait(lock, [&] { return stopping_ || shouldResume(chunk); });
     if (stopping_)
       return;
     make(lock, slots_[chunk % kSlots], chunk);

@@ -35,7 +35,7 @@ class DrawBytesAhead {
   const std::uint8_t* bytes(std::uint64_t first, std::size_t count);
 
  private:
-  static constexpr int kSlots = 8;
+  static constexpr int kSlots = 16;
   enum class State { Free, Making, Ready };
   struct Slot {
     std::uint64_t chunk = 0;
@@ -46,6 +46,7 @@ class DrawBytesAhead {
   const std::uint8_t* enterChunk(std::uint64_t chunk);
   void make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk);
   bool nextToMakeAhead(std::uint64_t& chunk) const;
+  bool shouldResume(std::uint64_t& chunk) const;
   void serve();
 
   const std::uint64_t key_;
