@@ -9,6 +9,10 @@ namespace {
 // Enough bands for the writes to ride out the page cache's slow moments
 // (a pixel row hands over up to three), few enough to keep the memory small.
 constexpr int kPoolBuffers = 16;
+// Waking the thread costs about as much as writing a band, so it sleeps until
+// this many wait, unless the caller needs a buffer back or waits for the end.
+constexpr std::size_t kBandsPerWakeUp = 4;
+static_assert(kBandsPerWakeUp < kPoolBuffers);
 
 // Gaps of one or two clean pages between written ones are written too: a
 // write costs the page cache about what two more pages cost, so one write
@@ -60,18 +64,27 @@ void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes, Band
     ++buffers_;
     clean_.push_back(NewBandBuffer());
   }
-  changed_.wait(lock, [&] { return !clean_.empty() || failure_; });
+  if (clean_.empty()) {
+    waiting_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return !clean_.empty() || failure_; });
+    waiting_ = false;
+  }
   rethrowFailure();
   queue_.push_back({&file, band, std::move(bytes), pages});
   bytes = std::move(clean_.back());
   clean_.pop_back();
+  const bool wake = queue_.size() == kBandsPerWakeUp;
   lock.unlock();
-  changed_.notify_all();
+  if (wake)
+    changed_.notify_all();
 }
 
 void BandWriter::finish() {
   if (thread_.joinable()) {
     std::unique_lock lock(mutex_);
+    waiting_ = true;
+    changed_.notify_all();
     changed_.wait(lock, [&] { return (queue_.empty() && !writing_) || failure_; });
     rethrowFailure();
   }
@@ -83,7 +96,12 @@ void BandWriter::serve() {
     Band next{};
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      // Once awake, the thread writes until the queue is empty.
+      if (!writing_) {
+        changed_.wait(lock, [&] {
+          return stopping_ || queue_.size() >= kBandsPerWakeUp || (waiting_ && !queue_.empty());
+        });
+      }
       if (stopping_)
         return;
       next = std::move(queue_.front());
@@ -99,12 +117,11 @@ void BandWriter::serve() {
       changed_.notify_all();
       return;
     }
-    {
-      std::lock_guard lock(mutex_);
-      clean_.push_back(std::move(next.bytes));
-      writing_ = false;
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    clean_.push_back(std::move(next.bytes));
+    writing_ = !queue_.empty();
+    if (waiting_)
+      changed_.notify_all();
   }
 }
 

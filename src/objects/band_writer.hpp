@@ -74,7 +74,8 @@ class BandWriter {
   std::deque<Band> queue_;
   std::vector<BandBuffer> clean_;
   int buffers_ = 0;       // in the pool: clean, queued or being written
-  bool writing_ = false;  // the thread holds a band out of the queue
+  bool writing_ = false;  // the thread holds a band out of the queue, or goes on to the next
+  bool waiting_ = false;  // the caller waits for a clean buffer or for the end
   bool stopping_ = false;
   std::exception_ptr failure_;
 
