@@ -34,9 +34,10 @@ constexpr std::uint64_t kMix2 = 0x94D049BB133111EBull;
   }
 }
 
-#if defined(BRACKWYN_X86_DISPATCH) && defined(_WIN32)
-// Windows executables have no ifunc, which target_clones needs: the same three
-// versions, chosen once through a pointer.
+#if defined(BRACKWYN_X86_DISPATCH) && !defined(__clang__)
+// Three versions, chosen once through a pointer on first use. Not
+// target_clones: Windows executables have no ifunc, and its resolver runs
+// before a sanitizer's runtime is ready.
 using TopBytesFunction = void (*)(std::uint64_t, std::uint64_t, std::uint64_t, std::size_t,
                                   std::uint8_t*);
 
@@ -76,9 +77,6 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stri
   chosen(key, first, stride, count, out);
 }
 #else
-#if defined(BRACKWYN_X86_DISPATCH) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"), optimize("tree-vectorize")))
-#endif
 void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stride,
                       std::size_t count, std::uint8_t* out) {
   TopBytesLoop(key, first, stride, count, out);
