@@ -42,7 +42,27 @@ void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
   }
 }
 
+void ObjectDensity::copyRow(int fromKind, int kind, int y) {
+  const auto stride = static_cast<std::size_t>(kindCount_);
+  std::uint8_t* pixels = values_.data() + PixelIndex(0, y) * stride;
+  const auto from = static_cast<std::size_t>(fromKind - 1);
+  const auto to = static_cast<std::size_t>(kind - 1);
+  for (std::size_t x = 0; x < kBitmapSide; ++x)
+    pixels[x * stride + to] = pixels[x * stride + from];
+}
+
 namespace {
+
+// The first kind before `kind` with the same density bitmap, or 0. Kinds may
+// share one (variants of a rock, say): its samples are then copied rather
+// than read and sampled again.
+int EarlierKindWithBitmap(const ObjectPalette& palette, int kind) {
+  for (int earlier = 1; earlier < kind; ++earlier) {
+    if (palette.kind(earlier).bitmapFile == palette.kind(kind).bitmapFile)
+      return earlier;
+  }
+  return 0;
+}
 
 std::string LoadingCaption(int kind, int kindCount) {
   double percent = static_cast<double>(kind) / kindCount * 100;
@@ -59,6 +79,13 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
   for (int kind = 1; kind <= palette.kindCount(); ++kind) {
     run.progress.ShowProgress(LoadingCaption(kind, palette.kindCount()));
     run.progress.YieldToUI();
+    if (int same = EarlierKindWithBitmap(palette, kind)) {
+      team.forEach(kBitmapSide, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
+          density.copyRow(same, kind, y);
+      });
+      continue;
+    }
     const ObjectKind& entry = palette.kind(kind);
     std::string role =
         "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";

@@ -27,6 +27,8 @@ class ObjectDensity {
   // Stores the samples of bitmap row y, row[0..3327], as the densities of
   // `kind` (1-based).
   void setRow(int kind, int y, const std::uint8_t* row);
+  // Gives `kind` the densities of row y of `fromKind`, a kind with the same bitmap.
+  void copyRow(int fromKind, int kind, int y);
 
   // Sets one density of a freshly allocated grid (densities only rise here).
   void set(int kind, int x, int y, std::uint8_t value) {

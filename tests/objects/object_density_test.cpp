@@ -16,27 +16,31 @@ int Pattern(int kind, int x, int y) {
   return (kind * 37 + x * 3 + y * 11) % 256;
 }
 
+// Kind 4 shares kind 2's bitmap.
 TEST(LoadObjectDensities, SamplesTheMiddleByteOfEveryKindWithCaptions) {
   testing::TestRun run;
-  run.state.objectPalette = testing::PaletteOf({{"a"}, {"b"}, {"c"}});
+  run.state.objectPalette = testing::PaletteOf({{"a"}, {"b"}, {"c"}, {"d"}});
+  run.state.objectPalette.kinds[3].bitmapFile = testing::DensityFileName(2);
   for (int kind = 1; kind <= 3; ++kind) {
     testing::WriteDensityBitmap(run.folder / testing::DensityFileName(kind),
                                 [kind](int x, int y) { return Pattern(kind, x, y); });
   }
   ObjectDensity density;
   LoadObjectDensities(run.context, density);
-  ASSERT_EQ(density.kindCount(), 3);
+  ASSERT_EQ(density.kindCount(), 4);
   for (auto [x, y] : {std::pair{0, 0}, {3327, 0}, {0, 3327}, {3327, 3327}, {1234, 2345}}) {
     int highest = 0;
-    for (int kind = 1; kind <= 3; ++kind) {
-      EXPECT_EQ(density.at(kind, x, y), Pattern(kind, x, y)) << kind << " " << x << " " << y;
-      highest = std::max(highest, Pattern(kind, x, y));
+    for (int kind = 1; kind <= 4; ++kind) {
+      const int expected = Pattern(kind == 4 ? 2 : kind, x, y);
+      EXPECT_EQ(density.at(kind, x, y), expected) << kind << " " << x << " " << y;
+      highest = std::max(highest, expected);
     }
     EXPECT_EQ(density.highest(x, y), highest);
   }
   EXPECT_EQ(run.frontEnd.captions,
-            (std::vector<std::string>{"Brackwyn 1.3.1 - Loading objects - 33% Complete",
-                                      "Brackwyn 1.3.1 - Loading objects - 66% Complete",
+            (std::vector<std::string>{"Brackwyn 1.3.1 - Loading objects - 25% Complete",
+                                      "Brackwyn 1.3.1 - Loading objects - 50% Complete",
+                                      "Brackwyn 1.3.1 - Loading objects - 75% Complete",
                                       "Brackwyn 1.3.1 - Loading objects - 100% Complete"}));
 }
 
