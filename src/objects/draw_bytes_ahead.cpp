@@ -4,9 +4,18 @@
 
 namespace brackwyn {
 
+namespace {
+
+constexpr std::size_t kMadeDraws = DrawBytesAhead::kChunkDraws + DrawBytesAhead::kReadPast;
+static_assert(kMadeDraws % 16 == 0);  // whole steps of the vectorised draws
+
+}  // namespace
+
 DrawBytesAhead::DrawBytesAhead(std::uint64_t key) : key_(key) {
-  for (Slot& slot : slots_)
-    slot.bytes = std::make_unique<std::uint8_t[]>(kChunkDraws + kReadPast);
+  for (Slot& slot : slots_) {
+    slot.bytes = std::make_unique<std::uint8_t[]>(kMadeDraws);
+    slot.low = std::make_unique<std::uint64_t[]>((kMadeDraws + 63) / 64);
+  }
   thread_ = std::thread([this] { serve(); });
 }
 
@@ -25,12 +34,28 @@ const std::uint8_t* DrawBytesAhead::bytes(std::uint64_t first, std::size_t count
     return nullptr;
   if (chunk != currentChunk_)
     current_ = enterChunk(chunk);
-  return current_ + (first - chunk * kChunkDraws);
+  return current_->bytes.get() + (first - chunk * kChunkDraws);
+}
+
+void DrawBytesAhead::markBelow(std::uint8_t bound) {
+  if (markedBound_ == bound)
+    return;
+  markedBound_ = bound;
+  std::lock_guard lock(mutex_);
+  markBound_ = bound;
+}
+
+const std::uint64_t* DrawBytesAhead::lowDraws(std::uint8_t bound, std::uint64_t first,
+                                              std::size_t& offset) const {
+  if (current_ == nullptr || current_->lowBound != bound)
+    return nullptr;
+  offset = static_cast<std::size_t>(first - currentChunk_ * kChunkDraws);
+  return current_->low.get();
 }
 
 // The slot of the caller's chunk is never one the thread makes chunks in, so
 // its bytes stay put until the caller moves on.
-const std::uint8_t* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
+const DrawBytesAhead::Slot* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   std::unique_lock lock(mutex_);
   streaming_ = chunk == currentChunk_ + 1;
   wanted_ = chunk;
@@ -41,15 +66,22 @@ const std::uint8_t* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   changed_.wait(lock, [&] { return slot.state != State::Making; });
   if (slot.chunk != chunk || slot.state != State::Ready)
     make(lock, slot, chunk);
-  return slot.bytes.get();
+  return &slot;
 }
 
 // Marks the slot as being made, makes it without the lock, then marks it ready.
 void DrawBytesAhead::make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk) {
   slot.chunk = chunk;
   slot.state = State::Making;
+  slot.lowBound = markBound_;
   lock.unlock();
-  RandomStream::TopBytes(key_, chunk * kChunkDraws, kChunkDraws + kReadPast, slot.bytes.get());
+  if (slot.lowBound == kNoMarks) {
+    RandomStream::TopBytes(key_, chunk * kChunkDraws, kMadeDraws, slot.bytes.get());
+  } else {
+    RandomStream::TopBytesMarkingLow(key_, chunk * kChunkDraws, kMadeDraws,
+                                     static_cast<std::uint8_t>(slot.lowBound), slot.bytes.get(),
+                                     slot.low.get());
+  }
   lock.lock();
   slot.state = State::Ready;
   changed_.notify_all();

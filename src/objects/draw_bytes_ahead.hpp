@@ -34,6 +34,14 @@ class DrawBytesAhead {
   // call, or null when they do not lie in one chunk. Called by one thread.
   const std::uint8_t* bytes(std::uint64_t first, std::size_t count);
 
+  // Chunks made from now on also mark their draws below `bound`, as
+  // RandomStream::MarkLow does, while the bytes are still in registers.
+  void markBelow(std::uint8_t bound);
+  // The marks of the chunk of the last bytes() call when it was made with
+  // `bound`, else null. Bit i of word i / 64 is the draw at chunk offset i;
+  // `offset` gets the offset of that call's first draw.
+  const std::uint64_t* lowDraws(std::uint8_t bound, std::uint64_t first, std::size_t& offset) const;
+
  private:
   static constexpr int kSlots = 16;
   enum class State { Free, Making, Ready };
@@ -41,9 +49,12 @@ class DrawBytesAhead {
     std::uint64_t chunk = 0;
     State state = State::Free;
     std::unique_ptr<std::uint8_t[]> bytes;
+    std::unique_ptr<std::uint64_t[]> low;
+    int lowBound = kNoMarks;
   };
+  static constexpr int kNoMarks = -1;
 
-  const std::uint8_t* enterChunk(std::uint64_t chunk);
+  const Slot* enterChunk(std::uint64_t chunk);
   void make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk);
   bool nextToMakeAhead(std::uint64_t& chunk) const;
   bool shouldResume(std::uint64_t& chunk) const;
@@ -52,7 +63,8 @@ class DrawBytesAhead {
   const std::uint64_t key_;
   // The caller's chunk: read without the lock.
   std::uint64_t currentChunk_ = ~std::uint64_t{0};
-  const std::uint8_t* current_ = nullptr;
+  const Slot* current_ = nullptr;
+  int markedBound_ = kNoMarks;  // the caller's copy of markBound_
 
   // Shared with the thread.
   std::mutex mutex_;
@@ -60,6 +72,7 @@ class DrawBytesAhead {
   Slot slots_[kSlots];
   std::uint64_t wanted_ = 0;  // the caller's chunk; the thread makes the ones after it
   bool streaming_ = false;    // the caller came to wanted_ from the chunk before it
+  int markBound_ = kNoMarks;  // what chunks made from now on mark
   bool stopping_ = false;
 
   std::thread thread_;  // last: starts once the members it uses exist

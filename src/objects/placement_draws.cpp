@@ -189,11 +189,19 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
   const auto lowBound = static_cast<std::uint8_t>(highestLimit);
   // Every draw the pixel can use: its sub-cells' and one choice each.
   const std::size_t most = (kinds + 1) * static_cast<std::size_t>(kSubCellsPerPixel);
-  const std::uint8_t* made = bytesAhead_ ? bytesAhead_->bytes(first, most) : nullptr;
+  const std::uint8_t* made = nullptr;
+  const std::uint64_t* madeLow = nullptr;
+  std::size_t madeLowOffset = 0;
+  if (bytesAhead_) {
+    bytesAhead_->markBelow(lowBound);
+    made = bytesAhead_->bytes(first, most);
+    if (made)
+      madeLow = bytesAhead_->lowDraws(lowBound, first, madeLowOffset);
+  }
   const std::uint8_t* draws = made ? made : draws_.data();
   std::size_t computed = 0;  // a multiple of 64
   auto computeUpTo = [&](std::size_t end) {
-    if (end <= computed)
+    if (end <= computed || madeLow)
       return;
     end = (end + 63) / 64 * 64;
     if (made) {
@@ -210,7 +218,9 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
   while (subCell < kSubCellsPerPixel) {
     const std::size_t end = pos + kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
     computeUpTo(end);
-    std::size_t low = NextMarked(lowDraws_.data(), pos, end);
+    std::size_t low =
+        madeLow ? NextMarked(madeLow, madeLowOffset + pos, madeLowOffset + end) - madeLowOffset
+                : NextMarked(lowDraws_.data(), pos, end);
     if (low == end)
       break;
     std::size_t skipped = divideByKinds(low - pos);
