@@ -30,16 +30,42 @@ std::uint64_t Load64(const std::uint8_t* bytes) {
 
 }  // namespace
 
-PlacedObjectsReader::PlacedObjectsReader(std::filesystem::path objectsFile, int kindCount)
+PlacedObjectsReader::PlacedObjectsReader(std::filesystem::path objectsFile, int kindCount,
+                                         bool readBandsAhead)
     : file_(PositionedFile::OpenIfPresent(std::move(objectsFile), std::string(kRole),
                                           platform::OpenMode::Read, "read")),
       kindCount_(kindCount),
-      band_(kCellBandBytes, 0),
-      heldPages_(kCellBandBytes / kPageBytes, 0) {}
+      band_(std::make_unique<Band>()) {
+  // One band ahead: a third band's memory would buy nothing, as reading a
+  // band takes about as long as scanning one.
+  if (readBandsAhead && file_.isOpen())
+    bandsAhead_ = std::make_unique<SequenceAhead<Band>>(1);
+}
 
-void PlacedObjectsReader::loadBand(int row) {
+void PlacedObjectsReader::enterBand(int row) {
+  bandRow_ = -1;  // until the band is in, should reading it fail
+  if (!bandsAhead_) {
+    loadBand(row, *band_);
+    bandRow_ = row;
+    return;
+  }
+  if (!bandsAhead_->running() || bandsAhead_->next() != row) {
+    bandsAhead_->start(row, kCellsPerSide - 1,
+                       [this](int next, Band& band) { loadBand(next, band); });
+  }
+  // Handed back before the next is taken, so that the thread makes the band
+  // after it in this one's memory: two bands at a time, not three.
+  if (band_)
+    bandsAhead_->recycle(std::move(band_));
+  band_ = bandsAhead_->take();
   bandRow_ = row;
-  std::fill(heldPages_.begin(), heldPages_.end(), 0);
+}
+
+// Reads on the read-ahead thread when there is one: it touches only `band`
+// and the file, which nothing else reads meanwhile.
+void PlacedObjectsReader::loadBand(int row, Band& band) const {
+  band.bytes.resize(kCellBandBytes);
+  band.heldPages.assign(kCellBandBytes / kPageBytes, 0);
   if (!file_.isOpen())
     return;
   // Only allocated ranges are read: reading the holes of the sparse file would
@@ -52,26 +78,27 @@ void PlacedObjectsReader::loadBand(int row) {
     const auto end = static_cast<std::size_t>(to - begin);
     const std::size_t firstPage = start / kPageBytes;
     const std::size_t endPage = (end + kPageBytes - 1) / kPageBytes;
-    if (!heldPages_[firstPage])  // else the range before filled its start
-      std::memset(band_.data() + firstPage * kPageBytes, 0, start - firstPage * kPageBytes);
-    const std::size_t filled = start + file_.readUpTo(band_.data() + start, end - start, from);
-    std::memset(band_.data() + filled, 0, endPage * kPageBytes - filled);
-    std::fill(heldPages_.begin() + static_cast<std::ptrdiff_t>(firstPage),
-              heldPages_.begin() + static_cast<std::ptrdiff_t>(endPage), 1);
+    std::uint8_t* bytes = band.bytes.data();
+    if (!band.heldPages[firstPage])  // else the range before filled its start
+      std::memset(bytes + firstPage * kPageBytes, 0, start - firstPage * kPageBytes);
+    const std::size_t filled = start + file_.readUpTo(bytes + start, end - start, from);
+    std::memset(bytes + filled, 0, endPage * kPageBytes - filled);
+    std::fill(band.heldPages.begin() + static_cast<std::ptrdiff_t>(firstPage),
+              band.heldPages.begin() + static_cast<std::ptrdiff_t>(endPage), 1);
   }
 }
 
 const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(int column,
                                                                                int row) {
   if (bandRow_ != row)
-    loadBand(row);
+    enterBand(row);
   anchors_.clear();
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
     const std::size_t offset = static_cast<std::size_t>(j) * kSubCellRowBytes +
                                static_cast<std::size_t>(column) * kSubCellsPerCellSide;
-    if (!heldPages_[offset / kPageBytes])
+    if (!band_->heldPages[offset / kPageBytes])
       continue;
-    const std::uint8_t* blockRow = band_.data() + offset;
+    const std::uint8_t* blockRow = band_->bytes.data() + offset;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
       // most of a cell's bytes are zero: they are skipped 64 at a time
       if (!AnyNonzero(blockRow + chunk, kScanBytes))

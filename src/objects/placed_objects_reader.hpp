@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "core/positioned_file.hpp"
+#include "core/sequence_ahead.hpp"
 
 namespace brackwyn {
 
@@ -18,26 +20,36 @@ class PlacedObjectsReader {
   };
 
   // A missing file holds no objects anywhere. Anchors of a kind above
-  // `kindCount` are refused: the file is from another run.
-  PlacedObjectsReader(std::filesystem::path objectsFile, int kindCount);
+  // `kindCount` are refused: the file is from another run. With
+  // `readBandsAhead`, the next row of cells is read on a thread of its own
+  // while this one's cells are scanned.
+  PlacedObjectsReader(std::filesystem::path objectsFile, int kindCount,
+                      bool readBandsAhead = false);
 
   // The anchors of cell (column, row) in row order: bottom to top, left to
   // right. Cells are best asked for row by row.
   const std::vector<Anchor>& anchorsOf(int column, int row);
 
  private:
-  void loadBand(int row);
+  // Sub-cell rows 512 * row .. + 511 of the file.
+  struct Band {
+    std::vector<std::uint8_t> bytes;
+    // Per 4 KiB page of bytes: 1 where it holds the file's bytes, 0 where the
+    // file has a hole and bytes holds whatever an earlier band left.
+    std::vector<std::uint8_t> heldPages;
+  };
+
+  void enterBand(int row);
+  void loadBand(int row, Band& band) const;
   // The anchors among the 8 bytes at block column k of block row j.
   void addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column, int row);
 
   PositionedFile file_;
   int kindCount_;
-  std::vector<std::uint8_t> band_;  // sub-cell rows 512 * bandRow_ .. + 511
-  // Per 4 KiB page of band_: 1 where it holds the file's bytes, 0 where the
-  // file has a hole and band_ holds whatever an earlier band left.
-  std::vector<std::uint8_t> heldPages_;
+  std::unique_ptr<Band> band_;  // of bandRow_
   int bandRow_ = -1;
   std::vector<Anchor> anchors_;
+  std::unique_ptr<SequenceAhead<Band>> bandsAhead_;  // last: stops before what it uses goes
 };
 
 }  // namespace brackwyn

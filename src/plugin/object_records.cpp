@@ -116,7 +116,8 @@ struct CellReferenceWriter::Impl {
 
 CellReferenceWriter::Impl::Impl(RunContext& run)
     : run(run),
-      placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount()),
+      placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount(),
+             ThreadCount() >= 2),
       references(run.state.resolve(kReferencesFileName), std::string(kWorkFileRole),
                  platform::OpenMode::WriteCreateTruncate, "create"),
       readAhead(ThreadCount() >= 2) {

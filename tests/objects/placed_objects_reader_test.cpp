@@ -36,14 +36,16 @@ TEST(PlacedObjectsReader, FindsAnchorsOnlyWhereTheFileHoldsThem) {
   WriteKind(path, 51 * 512 + 9, 512 + 1, 3);  // band 1 holds data, but not where band 0 did
   WriteKind(path, 1999, 26623, 1);            // the file's last byte
 
-  PlacedObjectsReader reader(path, 3);
-  using Found = std::vector<std::array<int, 3>>;
-  EXPECT_EQ(Anchors(reader, 0, 0), (Found{{5, 7, 2}}));
-  EXPECT_EQ(Anchors(reader, 3, 0), (Found{{100, 300, 1}}));
-  EXPECT_EQ(Anchors(reader, 0, 1), Found{});
-  EXPECT_EQ(Anchors(reader, 51, 1), (Found{{9, 1, 3}}));
-  EXPECT_EQ(Anchors(reader, 3, 51), (Found{{1999 - 3 * 512, 511, 1}}));
-  EXPECT_EQ(Anchors(reader, 4, 51), Found{});
+  for (bool readBandsAhead : {false, true}) {
+    PlacedObjectsReader reader(path, 3, readBandsAhead);
+    using Found = std::vector<std::array<int, 3>>;
+    EXPECT_EQ(Anchors(reader, 0, 0), (Found{{5, 7, 2}}));
+    EXPECT_EQ(Anchors(reader, 3, 0), (Found{{100, 300, 1}}));
+    EXPECT_EQ(Anchors(reader, 0, 1), Found{});
+    EXPECT_EQ(Anchors(reader, 51, 1), (Found{{9, 1, 3}}));
+    EXPECT_EQ(Anchors(reader, 3, 51), (Found{{1999 - 3 * 512, 511, 1}}));  // out of order
+    EXPECT_EQ(Anchors(reader, 4, 51), Found{});
+  }
 }
 
 }  // namespace
