@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/stop_thread.hpp"
+
 namespace brackwyn {
 
 template <class Item>
@@ -48,12 +50,7 @@ class SequenceAhead {
   void stop() {
     if (!thread_.joinable())
       return;
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
+    StopThread(thread_, mutex_, changed_, stopping_);
     for (auto& item : ready_)
       spare_.push_back(std::move(item));
     ready_.clear();

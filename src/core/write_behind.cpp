@@ -1,5 +1,7 @@
 #include "core/write_behind.hpp"
 
+#include "core/stop_thread.hpp"
+
 namespace brackwyn {
 namespace {
 
@@ -22,14 +24,7 @@ void WriteBehind::written(std::uint64_t end) {
 }
 
 void WriteBehind::stop() {
-  if (!thread_.joinable())
-    return;
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_one();
-  thread_.join();
+  StopThread(thread_, mutex_, changed_, stopping_);
 }
 
 void WriteBehind::run() {

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "core/stop_thread.hpp"
+
 namespace brackwyn {
 namespace {
 
@@ -126,14 +128,7 @@ void BandWriter::serve() {
 }
 
 void BandWriter::stop() {
-  if (!thread_.joinable())
-    return;
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
-  thread_.join();
+  StopThread(thread_, mutex_, changed_, stopping_);
 }
 
 // Called with the mutex held, or with no thread.

@@ -1,9 +1,9 @@
 #include "objects/draw_bytes_ahead.hpp"
 
 #include "core/random_stream.hpp"
+#include "core/stop_thread.hpp"
 
 namespace brackwyn {
-
 namespace {
 
 constexpr std::size_t kMadeDraws = DrawBytesAhead::kChunkDraws + DrawBytesAhead::kReadPast;
@@ -20,12 +20,7 @@ DrawBytesAhead::DrawBytesAhead(std::uint64_t key) : key_(key) {
 }
 
 DrawBytesAhead::~DrawBytesAhead() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
-  thread_.join();
+  StopThread(thread_, mutex_, changed_, stopping_);
 }
 
 const std::uint8_t* DrawBytesAhead::bytes(std::uint64_t first, std::size_t count) {
