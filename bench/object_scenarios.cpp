@@ -110,8 +110,11 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
 // What the bulk draws of the random stream run with on this processor.
 const char* DrawInstructionSet() {
 #if defined(__GNUC__) && defined(__x86_64__)
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq"))
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+      return "AVX-512 with VBMI";
     return "AVX-512";
+  }
 #if !defined(__clang__)
   if (__builtin_cpu_supports("avx2"))
     return "AVX2";

@@ -87,6 +87,7 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stri
 // GCC's own shift intrinsics start from a deliberately undefined vector.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 // Sixteen draws a step in two independent chains: about a quarter faster than
 // what the compiler makes of the portable loop. `count` is a multiple of 16.
 template <bool kMarkLow>
@@ -129,7 +130,105 @@ __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
     high = _mm512_add_epi64(high, step);
   }
 }
+
+// Where byte 7, the top byte, of each 64-bit lane of a pair of vectors goes:
+// the pair p of four fills bytes 16p .. 16p + 15, first vector first.
+struct TopByteGather {
+  alignas(64) std::uint8_t index[4][64];
+};
+
+constexpr TopByteGather MakeTopByteGather() {
+  TopByteGather gather{};
+  for (int pair = 0; pair < 4; ++pair) {
+    for (int lane = 0; lane < 16; ++lane) {
+      const int source = lane < 8 ? 8 * lane + 7 : 64 + 8 * (lane - 8) + 7;
+      gather.index[pair][16 * pair + lane] = static_cast<std::uint8_t>(source);
+    }
+  }
+  return gather;
+}
+
+constexpr TopByteGather kTopByteGather = MakeTopByteGather();
+
+// Sixty-four draws a step in eight chains, their top bytes gathered by byte
+// permutes into one vector and compared as bytes: about an eighth faster
+// than TopBytesAvx512 where the processor has VBMI. `count` is a multiple
+// of 64.
+template <bool kMarkLow>
+__attribute__((target("avx512f,avx512dq,avx512bw,avx512vbmi"))) void TopBytesAvx512Vbmi(
+    std::uint64_t key, std::uint64_t first, std::uint64_t stride, std::size_t count,
+    std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask) {
+  constexpr int kChains = 8;
+  const std::uint64_t apart = stride * RandomStream::kGamma;
+  __m512i counters[kChains];
+  counters[0] = _mm512_add_epi64(
+      _mm512_set1_epi64(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)),
+      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0),
+                         _mm512_set1_epi64(static_cast<long long>(apart))));
+  for (int chain = 1; chain < kChains; ++chain) {
+    counters[chain] =
+        _mm512_add_epi64(counters[chain - 1], _mm512_set1_epi64(static_cast<long long>(8 * apart)));
+  }
+  const __m512i step = _mm512_set1_epi64(static_cast<long long>(64 * apart));
+  const __m512i mix1 = _mm512_set1_epi64(static_cast<long long>(kMix1));
+  const __m512i mix2 = _mm512_set1_epi64(static_cast<long long>(kMix2));
+  const __m512i limit = _mm512_set1_epi8(static_cast<char>(bound));
+  __m512i gather[4];
+  for (int pair = 0; pair < 4; ++pair)
+    gather[pair] = _mm512_load_si512(kTopByteGather.index[pair]);
+  for (std::size_t i = 0; i < count; i += 64) {
+    __m512i mixed[kChains];
+    for (int chain = 0; chain < kChains; ++chain) {
+      __m512i m = counters[chain];
+      m = _mm512_mullo_epi64(_mm512_xor_si512(m, _mm512_srli_epi64(m, 30)), mix1);
+      m = _mm512_mullo_epi64(_mm512_xor_si512(m, _mm512_srli_epi64(m, 27)), mix2);
+      mixed[chain] = m;  // Mix's last step leaves the top byte as it is
+      counters[chain] = _mm512_add_epi64(counters[chain], step);
+    }
+    __m512i bytes[4];
+    for (int pair = 0; pair < 4; ++pair) {
+      bytes[pair] = _mm512_maskz_permutex2var_epi8(0xFFFFull << (16 * pair), mixed[2 * pair],
+                                                   gather[pair], mixed[2 * pair + 1]);
+    }
+    const __m512i all =
+        _mm512_or_si512(_mm512_or_si512(bytes[0], bytes[1]), _mm512_or_si512(bytes[2], bytes[3]));
+    _mm512_storeu_si512(out + i, all);
+    if constexpr (kMarkLow)
+      mask[i / 64] = _mm512_cmplt_epu8_mask(all, limit);
+  }
+}
 #pragma GCC diagnostic pop
+
+enum class VectorDraws { kNone, kAvx512, kAvx512Vbmi };
+
+VectorDraws ChooseVectorDraws() {
+  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512dq"))
+    return VectorDraws::kNone;
+  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+    return VectorDraws::kAvx512Vbmi;
+  return VectorDraws::kAvx512;
+}
+
+// The widest path first, then the 16-draw steps for the rest; `count` is a
+// multiple of 16.
+template <bool kMarkLow>
+bool TopBytesVectorised(std::uint64_t key, std::uint64_t first, std::uint64_t stride,
+                        std::size_t count, std::uint8_t bound, std::uint8_t* out,
+                        std::uint64_t* mask) {
+  static const VectorDraws available = ChooseVectorDraws();
+  if (available == VectorDraws::kNone)
+    return false;
+  std::size_t done = 0;
+  if (available == VectorDraws::kAvx512Vbmi) {
+    done = count / 64 * 64;
+    TopBytesAvx512Vbmi<kMarkLow>(key, first, stride, done, bound, out, mask);
+  }
+  if (done < count) {
+    TopBytesAvx512<kMarkLow>(key, first + done * stride, stride, count - done, bound, out + done,
+                             kMarkLow ? mask + done / 64 : nullptr);
+  }
+  return true;
+}
 #endif
 
 // Bit i of mask[i / 64] is set when bytes[i] < bound, and the bits of a last
@@ -180,12 +279,8 @@ void RandomStream::TopBytesStridedMarkingLow(std::uint64_t key, std::uint64_t fi
                                              std::uint8_t bound, std::uint8_t* out,
                                              std::uint64_t* mask) {
 #if defined(BRACKWYN_X86_DISPATCH)
-  static const bool avx512 =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
-  if (avx512) {
-    TopBytesAvx512<true>(key, first, stride, count, bound, out, mask);
+  if (TopBytesVectorised<true>(key, first, stride, count, bound, out, mask))
     return;
-  }
 #endif
   TopBytesStridedMarkingLowPortable(key, first, stride, count, bound, out, mask);
 }
@@ -201,11 +296,8 @@ void RandomStream::TopBytesStridedMarkingLowPortable(std::uint64_t key, std::uin
 void RandomStream::TopBytes(std::uint64_t key, std::uint64_t first, std::size_t count,
                             std::uint8_t* out) {
 #if defined(BRACKWYN_X86_DISPATCH)
-  static const bool avx512 =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
-  if (avx512) {
-    std::size_t whole = count / 16 * 16;
-    TopBytesAvx512<false>(key, first, 1, whole, 0, out, nullptr);
+  const std::size_t whole = count / 16 * 16;
+  if (TopBytesVectorised<false>(key, first, 1, whole, 0, out, nullptr)) {
     first += whole;
     out += whole;
     count -= whole;
