@@ -38,6 +38,10 @@ struct Square {
 struct Span {
   int u0, u1, v0, v1;
 
+  bool overlaps(const Span& other) const {
+    return u0 <= other.u1 && other.u0 <= u1 && v0 <= other.v1 && other.v0 <= v1;
+  }
+
   static Span Around(const Square& square, int sx, int sy) {
     return {
         std::max(0, sx - square.back), std::min(kLastSubCell, sx - square.back + square.size - 1),
@@ -106,6 +110,10 @@ class Placer {
   PlacementWindow top_;
   PlacementWindow objects_;
   std::optional<DrawsAhead> draws_;
+  // The squares of the object placed last: most attempts near it fail on it,
+  // and telling so from these spans spares re-reading bytes just stored.
+  Span lastBase_{0, -1, 0, -1};
+  Span lastTop_{0, -1, 0, -1};
 
   double divisor_ = 0;
   bool columnsStale_ = true;
@@ -231,15 +239,21 @@ void Placer::tryPlace(int kind, int sx, int sy) {
   const KindSquares& squares = squares_[static_cast<std::size_t>(kind)];
   Span base = Span::Around(squares.base, sx, sy);
   Span top = Span::Around(squares.top, sx, sy);
-  if (squares.base.size > 0 && base_.anyInSquare(base.u0, base.u1, base.v0, base.v1))
+  if (squares.base.size > 0 &&
+      (base.overlaps(lastBase_) || base_.anyInSquare(base.u0, base.u1, base.v0, base.v1)))
     return;
-  if (squares.top.size > 0 && top_.anyInSquare(top.u0, top.u1, top.v0, top.v1))
+  if (squares.top.size > 0 &&
+      (top.overlaps(lastTop_) || top_.anyInSquare(top.u0, top.u1, top.v0, top.v1)))
     return;
   auto value = static_cast<std::uint8_t>(kind);
-  if (squares.base.size > 0)
+  if (squares.base.size > 0) {
     base_.fillSquare(base.u0, base.u1, base.v0, base.v1, value);
-  if (squares.top.size > 0)
+    lastBase_ = base;
+  }
+  if (squares.top.size > 0) {
     top_.fillSquare(top.u0, top.u1, top.v0, top.v1, value);
+    lastTop_ = top;
+  }
   objects_.set(sx, sy, value);
   ++run_.state.objectCounts[static_cast<std::size_t>(kind)];
 }
