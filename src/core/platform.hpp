@@ -34,6 +34,10 @@ std::error_code CloseChecked(NativeFile file);
 std::error_code IsRegularFile(NativeFile file, bool& regular);
 std::error_code FileSize(NativeFile file, std::uint64_t& size);
 std::error_code SetFileSize(NativeFile file, std::uint64_t size);
+// Allocates disk space for the first `size` bytes where that is cheap and the
+// disk has room to spare; the bytes still read as zeros. Best effort: the
+// file may stay sparse.
+void ReserveSpace(NativeFile file, std::uint64_t size) noexcept;
 std::error_code SyncToDisk(NativeFile file);
 // Has the system start writing [offset, offset + size) to disk without waiting
 // for it. Only a hint: where the system has no such call it does nothing, and

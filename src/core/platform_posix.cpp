@@ -7,6 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -117,6 +122,22 @@ std::error_code SetFileSize(NativeFile file, std::uint64_t size) {
     result = ::ftruncate(Fd(file), static_cast<off_t>(size));
   } while (result != 0 && errno == EINTR);
   return result == 0 ? std::error_code() : LastError();
+}
+
+void ReserveSpace(NativeFile file, std::uint64_t size) noexcept {
+#if defined(__linux__)
+  struct statfs system {};
+  if (::fstatfs(Fd(file), &system) != 0 || system.f_type == TMPFS_MAGIC ||
+      system.f_type == RAMFS_MAGIC)
+    return;  // there the space would be memory
+  const auto available =
+      static_cast<std::uint64_t>(system.f_bavail) * static_cast<std::uint64_t>(system.f_bsize);
+  if (available / 2 < size)
+    return;  // leave a full disk to the bytes really written
+  (void)::fallocate(Fd(file), 0, 0, static_cast<off_t>(size));
+#else
+  (void)file, (void)size;
+#endif
 }
 
 std::error_code SyncToDisk(NativeFile file) {

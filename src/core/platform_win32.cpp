@@ -183,6 +183,8 @@ std::error_code SetFileSize(NativeFile file, std::uint64_t size) {
   return {};
 }
 
+void ReserveSpace(NativeFile, std::uint64_t) noexcept {}
+
 std::error_code SyncToDisk(NativeFile file) {
   return ::FlushFileBuffers(Handle(file)) ? std::error_code() : LastError();
 }

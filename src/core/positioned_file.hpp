@@ -45,6 +45,8 @@ class PositionedFile {
   void requireRegularFile(std::string_view verb) const;
   std::uint64_t size() const;
   void setSize(std::uint64_t size, std::string_view verb);
+  // Best effort, as platform::ReserveSpace.
+  void reserve(std::uint64_t size) { platform::ReserveSpace(fd_.get(), size); }
 
   // Reads `size` bytes or up to the end of the file; returns the bytes read.
   std::size_t readUpTo(void* data, std::size_t size, std::uint64_t offset) const;
