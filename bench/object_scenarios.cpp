@@ -5,11 +5,13 @@
 //   (a) the example world with its kinds over the full default box;
 //   (b) a dense case: 12 kinds, density 255 everywhere, divisor 64, base and
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
-// (a) and (b) run three times; each round prints the whole-run time, the
-// CreateObjects and CreateESP times and the peak resident memory, the first
-// also the objects placed, the plugin size and the disk space the work files
-// really take, and (b)'s first a reset of the work files its run filled, the
-// path a run takes when a crashed run left them behind. Then the median.
+// (a) and (b) run five times, each round after a sync, so that the disk is
+// not still writing the previous round's output. Each round prints the
+// whole-run time, the CreateObjects and CreateESP times and the peak resident
+// memory, the first also the objects placed, the plugin size and the disk
+// space the work files really take, and (b)'s first a reset of the work files
+// its run filled, the path a run takes when a crashed run left them behind.
+// Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -25,6 +27,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "bench_support.hpp"
 #include "core/thread_count.hpp"
@@ -67,7 +71,7 @@ struct Scenario {
   bool timeExistingReset = false;
 };
 
-constexpr int kScenarioRounds = 3;
+constexpr int kScenarioRounds = 5;
 
 // One run in `world`; prints its figures, removes the work files and returns
 // the whole run's seconds.
@@ -266,6 +270,9 @@ int main(int argc, char** argv) {
       std::printf("%s (target %s)\n", scenario.title, scenario.target);
       std::vector<double> wholeRuns;
       for (int round = 0; round < kScenarioRounds; ++round) {
+        // Each round starts on a quiet disk: the gigabytes the round before
+        // left dirty would otherwise be written back during this one.
+        ::sync();
         bench::ChildMeasurement measured =
             bench::MeasureInChild([&] { return RunScenario(world, scenario, round == 0); });
         std::printf("%speak resident memory %s\n", round == 0 ? "\n  " : ", ",
