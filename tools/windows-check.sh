@@ -93,7 +93,18 @@ for name in objects-off objects-on normals-textures-on; do
       "$linux_cli" -C "$world" "${settings[@]}" >"$world.log" 2>&1
     else
       (cd "$world" && wine "$windows_cli" "${settings[@]}") >"$world.log" 2>&1
-    fi || { cat "$world.log"; echo "windows-check: the $system runner failed ($name)" >&2; exit 1; }
+    fi || {
+      status=$?
+      cat "$world.log"
+      echo "windows-check: the $system runner failed ($name), exit status $status" >&2
+      if [[ $system == windows ]]; then
+        # Wine runs silent above; a crash says more with its own messages.
+        echo "windows-check: the same run again, with Wine's errors and exceptions:" >&2
+        (cd "$world" && WINEDEBUG=err+all,+seh wine "$windows_cli" "${settings[@]}") 2>&1 |
+          tail -n 200 >&2 || true
+      fi
+      exit 1
+    }
     echo "$system runner, $name: $(seconds_since "$start") s"
   done
   if cmp "$scratch/linux-$name/Brackwyn.esp" "$scratch/windows-$name/Brackwyn.esp"; then
