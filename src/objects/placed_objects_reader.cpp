@@ -61,9 +61,21 @@ void PlacedObjectsReader::enterBand(int row) {
   bandRow_ = row;
 }
 
-// Reads on the read-ahead thread when there is one: it touches only `band`
-// and the file, which nothing else reads meanwhile.
+// Runs on the read-ahead thread when there is one: it touches only `band`
+// and the file, which nothing else reads meanwhile. Scanning right after
+// reading finds the bytes still in this core's cache.
 void PlacedObjectsReader::loadBand(int row, Band& band) const {
+  readBand(row, band);
+  band.cells.resize(kCellsPerSide);
+  band.refusal.clear();
+  for (band.refusedColumn = 0; band.refusedColumn < kCellsPerSide; ++band.refusedColumn) {
+    auto& anchors = band.cells[static_cast<std::size_t>(band.refusedColumn)];
+    if (!scanCell(band, band.refusedColumn, row, anchors, band.refusal))
+      break;
+  }
+}
+
+void PlacedObjectsReader::readBand(int row, Band& band) const {
   band.bytes.resize(kCellBandBytes);
   band.heldPages.assign(kCellBandBytes / kPageBytes, 0);
   if (!file_.isOpen())
@@ -92,26 +104,36 @@ const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(i
                                                                                int row) {
   if (bandRow_ != row)
     enterBand(row);
-  anchors_.clear();
+  if (column >= band_->refusedColumn)
+    throw RunError(band_->refusal);
+  return band_->cells[static_cast<std::size_t>(column)];
+}
+
+bool PlacedObjectsReader::scanCell(const Band& band, int column, int row,
+                                   std::vector<Anchor>& anchors, std::string& refusal) const {
+  anchors.clear();
   for (int j = 0; j < kSubCellsPerCellSide; ++j) {
     const std::size_t offset = static_cast<std::size_t>(j) * kSubCellRowBytes +
                                static_cast<std::size_t>(column) * kSubCellsPerCellSide;
-    if (!band_->heldPages[offset / kPageBytes])
+    if (!band.heldPages[offset / kPageBytes])
       continue;
-    const std::uint8_t* blockRow = band_->bytes.data() + offset;
+    const std::uint8_t* blockRow = band.bytes.data() + offset;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
       // most of a cell's bytes are zero: they are skipped 64 at a time
       if (!AnyNonzero(blockRow + chunk, kScanBytes))
         continue;
-      for (int k = chunk; k < chunk + kScanBytes; k += 8)
-        addAnchorsOfWord(blockRow, k, j, column, row);
+      for (int k = chunk; k < chunk + kScanBytes; k += 8) {
+        if (!addAnchorsOfWord(blockRow, k, j, column, row, anchors, refusal))
+          return false;
+      }
     }
   }
-  return anchors_;
+  return true;
 }
 
-void PlacedObjectsReader::addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column,
-                                           int row) {
+bool PlacedObjectsReader::addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column,
+                                           int row, std::vector<Anchor>& anchors,
+                                           std::string& refusal) const {
   // the top bit of every nonzero byte, so only anchors are visited
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
   const std::uint64_t word = Load64(blockRow + k);
@@ -120,14 +142,15 @@ void PlacedObjectsReader::addAnchorsOfWord(const std::uint8_t* blockRow, int k, 
     int b = std::countr_zero(nonzero) / 8;
     int kind = blockRow[k + b];
     if (kind > kindCount_) {
-      throw RunError(NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
-                     " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k + b) +
-                     ", " + std::to_string(row * kSubCellsPerCellSide + j) +
-                     "), but the object index lists " + std::to_string(kindCount_) +
-                     " kinds. Run again with object creation on.");
+      refusal = NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
+                " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k + b) + ", " +
+                std::to_string(row * kSubCellsPerCellSide + j) + "), but the object index lists " +
+                std::to_string(kindCount_) + " kinds. Run again with object creation on.";
+      return false;
     }
-    anchors_.push_back({k + b, j, kind});
+    anchors.push_back({k + b, j, kind});
   }
+  return true;
 }
 
 }  // namespace brackwyn

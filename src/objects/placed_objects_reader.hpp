@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/positioned_file.hpp"
@@ -31,24 +32,34 @@ class PlacedObjectsReader {
   const std::vector<Anchor>& anchorsOf(int column, int row);
 
  private:
-  // Sub-cell rows 512 * row .. + 511 of the file.
+  // Sub-cell rows 512 * row .. + 511 of the file, and the anchors of its
+  // cells, found by whoever read it: the read-ahead thread when there is one.
   struct Band {
     std::vector<std::uint8_t> bytes;
     // Per 4 KiB page of bytes: 1 where it holds the file's bytes, 0 where the
     // file has a hole and bytes holds whatever an earlier band left.
     std::vector<std::uint8_t> heldPages;
+    std::vector<std::vector<Anchor>> cells;  // by column
+    // The first column holding a kind above kindCount, and the message for it;
+    // the columns after it are not scanned.
+    int refusedColumn = 0;
+    std::string refusal;
   };
 
   void enterBand(int row);
   void loadBand(int row, Band& band) const;
+  void readBand(int row, Band& band) const;
+  // False, with the message, at an anchor of a kind above kindCount.
+  bool scanCell(const Band& band, int column, int row, std::vector<Anchor>& anchors,
+                std::string& refusal) const;
   // The anchors among the 8 bytes at block column k of block row j.
-  void addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column, int row);
+  bool addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column, int row,
+                        std::vector<Anchor>& anchors, std::string& refusal) const;
 
   PositionedFile file_;
   int kindCount_;
   std::unique_ptr<Band> band_;  // of bandRow_
   int bandRow_ = -1;
-  std::vector<Anchor> anchors_;
   std::unique_ptr<SequenceAhead<Band>> bandsAhead_;  // last: stops before what it uses goes
 };
 

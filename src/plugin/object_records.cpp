@@ -26,7 +26,6 @@
 #include <vector>
 
 #include "core/positioned_file.hpp"
-#include "core/sequence_ahead.hpp"
 #include "core/thread_count.hpp"
 #include "core/units.hpp"
 #include "objects/placed_objects_reader.hpp"
@@ -37,8 +36,6 @@ namespace {
 
 constexpr double kRotationRange = 7.28318530717959;
 constexpr std::string_view kWorkFileRole = "object work file";
-// Enough to ride out a cell dense with references on the encoding side.
-constexpr std::size_t kAnchorCellsAhead = 8;
 
 void WriteFloatSubRecord(RecordWriter& out, Tag tag, float value) {
   out.startSubRecord(tag);
@@ -92,10 +89,6 @@ int WriteStaticsBlock(const ObjectPalette& palette, RecordWriter& out) {
   return palette.kindCount();
 }
 
-struct CellAnchors {
-  std::vector<PlacedObjectsReader::Anchor> anchors;
-};
-
 struct CellReferenceWriter::Impl {
   explicit Impl(RunContext& run);
 
@@ -106,12 +99,11 @@ struct CellReferenceWriter::Impl {
   void keepInReferencesFile(const std::uint8_t* block, std::size_t size);
 
   RunContext& run;
-  PlacedObjectsReader placed;  // on the anchors thread while it runs
+  // With two threads or more, it reads and scans the next row of cells on a
+  // thread of its own.
+  PlacedObjectsReader placed;
   PositionedFile references;
   std::size_t referencesFileSize = 0;
-  const bool readAhead;
-  std::unique_ptr<CellAnchors> current = std::make_unique<CellAnchors>();
-  SequenceAhead<CellAnchors> ahead{kAnchorCellsAhead};  // last: stops before what it uses goes
 };
 
 CellReferenceWriter::Impl::Impl(RunContext& run)
@@ -119,28 +111,14 @@ CellReferenceWriter::Impl::Impl(RunContext& run)
       placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount(),
              ThreadCount() >= 2),
       references(run.state.resolve(kReferencesFileName), std::string(kWorkFileRole),
-                 platform::OpenMode::WriteCreateTruncate, "create"),
-      readAhead(ThreadCount() >= 2) {
+                 platform::OpenMode::WriteCreateTruncate, "create") {
   if (run.state.heightGrid.empty())
     throw std::logic_error("object references need the height grid");
 }
 
-// Anchors depend on Objects.dat alone, so reading them ahead never needs to
-// be undone; a cell asked for out of order restarts the sequence there.
 const std::vector<PlacedObjectsReader::Anchor>& CellReferenceWriter::Impl::anchorsOf(int column,
                                                                                      int row) {
-  if (!readAhead)
-    return placed.anchorsOf(column, row);
-  const int index = row * kCellsPerSide + column;
-  if (!ahead.running() || ahead.next() != index) {
-    ahead.start(index, kCellCount - 1, [this](int cell, CellAnchors& out) {
-      const auto& anchors = placed.anchorsOf(cell % kCellsPerSide, cell / kCellsPerSide);
-      out.anchors.assign(anchors.begin(), anchors.end());
-    });
-  }
-  ahead.recycle(std::move(current));
-  current = ahead.take();
-  return current->anchors;
+  return placed.anchorsOf(column, row);
 }
 
 void CellReferenceWriter::Impl::writeReferences(

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "core/run_error.hpp"
 #include "objects/placement_files.hpp"
 #include "support/test_support.hpp"
 
@@ -45,6 +46,31 @@ TEST(PlacedObjectsReader, FindsAnchorsOnlyWhereTheFileHoldsThem) {
     EXPECT_EQ(Anchors(reader, 51, 1), (Found{{9, 1, 3}}));
     EXPECT_EQ(Anchors(reader, 3, 51), (Found{{1999 - 3 * 512, 511, 1}}));  // out of order
     EXPECT_EQ(Anchors(reader, 4, 51), Found{});
+  }
+}
+
+// A kind the index does not list means the file is from another run: the
+// cells before it still read, the cell holding it is refused by name.
+TEST(PlacedObjectsReader, RefusesAKindTheIndexDoesNotList) {
+  testing::ScratchFolder folder;
+  const auto path = folder / "Objects.dat";
+  std::ofstream(path, std::ios::binary).put(0);
+  std::filesystem::resize_file(path, SubCellOffset(0, 1024));
+  WriteKind(path, 10, 20, 1);
+  WriteKind(path, 2 * 512 + 7, 30, 4);
+
+  for (bool readBandsAhead : {false, true}) {
+    PlacedObjectsReader reader(path, 3, readBandsAhead);
+    EXPECT_EQ(Anchors(reader, 0, 0), (std::vector<std::array<int, 3>>{{10, 20, 1}}));
+    EXPECT_EQ(Anchors(reader, 1, 0), (std::vector<std::array<int, 3>>{}));
+    try {
+      reader.anchorsOf(2, 0);
+      ADD_FAILURE() << "kind 4 of 3 was read";
+    } catch (const RunError& error) {
+      EXPECT_NE(std::string(error.what()).find("holds kind 4 at sub-cell (1031, 30)"),
+                std::string::npos)
+          << error.what();
+    }
   }
 }
 
