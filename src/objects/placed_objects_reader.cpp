@@ -5,7 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "core/nonzero_bytes.hpp"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/run_error.hpp"
 #include "objects/placement_files.hpp"
 
@@ -22,10 +25,25 @@ constexpr std::size_t kPageBytes = 4096;
 static_assert(kCellBandBytes % kPageBytes == 0 && kPageBytes % kSubCellsPerCellSide == 0 &&
               kSubCellRowBytes % kSubCellsPerCellSide == 0);
 
-std::uint64_t Load64(const std::uint8_t* bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
+// Bit i set where bytes[i] is nonzero, for kScanBytes bytes: most are zero,
+// and each anchor then costs one bit scan.
+std::uint64_t NonzeroBytes(const std::uint8_t* bytes) {
+  static_assert(kScanBytes == 64);
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  std::uint64_t zeros = 0;
+  for (int part = 0; part < 4; ++part) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+    zeros |= static_cast<std::uint64_t>(bits) << (16 * part);
+  }
+  return ~zeros;
+#else
+  std::uint64_t nonzero = 0;
+  for (int i = 0; i < kScanBytes; ++i)
+    nonzero |= static_cast<std::uint64_t>(bytes[i] != 0) << i;
+  return nonzero;
+#endif
 }
 
 }  // namespace
@@ -119,36 +137,21 @@ bool PlacedObjectsReader::scanCell(const Band& band, int column, int row,
       continue;
     const std::uint8_t* blockRow = band.bytes.data() + offset;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
-      // most of a cell's bytes are zero: they are skipped 64 at a time
-      if (!AnyNonzero(blockRow + chunk, kScanBytes))
-        continue;
-      for (int k = chunk; k < chunk + kScanBytes; k += 8) {
-        if (!addAnchorsOfWord(blockRow, k, j, column, row, anchors, refusal))
+      for (std::uint64_t nonzero = NonzeroBytes(blockRow + chunk); nonzero != 0;
+           nonzero &= nonzero - 1) {
+        const int k = chunk + std::countr_zero(nonzero);
+        const int kind = blockRow[k];
+        if (kind > kindCount_) {
+          refusal = NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
+                    " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k) + ", " +
+                    std::to_string(row * kSubCellsPerCellSide + j) +
+                    "), but the object index lists " + std::to_string(kindCount_) +
+                    " kinds. Run again with object creation on.";
           return false;
+        }
+        anchors.push_back({k, j, kind});
       }
     }
-  }
-  return true;
-}
-
-bool PlacedObjectsReader::addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column,
-                                           int row, std::vector<Anchor>& anchors,
-                                           std::string& refusal) const {
-  // the top bit of every nonzero byte, so only anchors are visited
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  const std::uint64_t word = Load64(blockRow + k);
-  std::uint64_t nonzero = (((word & kLow7) + kLow7) | word) & ~kLow7;
-  for (; nonzero != 0; nonzero &= nonzero - 1) {
-    int b = std::countr_zero(nonzero) / 8;
-    int kind = blockRow[k + b];
-    if (kind > kindCount_) {
-      refusal = NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
-                " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k + b) + ", " +
-                std::to_string(row * kSubCellsPerCellSide + j) + "), but the object index lists " +
-                std::to_string(kindCount_) + " kinds. Run again with object creation on.";
-      return false;
-    }
-    anchors.push_back({k + b, j, kind});
   }
   return true;
 }

@@ -52,9 +52,6 @@ class PlacedObjectsReader {
   // False, with the message, at an anchor of a kind above kindCount.
   bool scanCell(const Band& band, int column, int row, std::vector<Anchor>& anchors,
                 std::string& refusal) const;
-  // The anchors among the 8 bytes at block column k of block row j.
-  bool addAnchorsOfWord(const std::uint8_t* blockRow, int k, int j, int column, int row,
-                        std::vector<Anchor>& anchors, std::string& refusal) const;
 
   PositionedFile file_;
   int kindCount_;
