@@ -13,28 +13,35 @@
 namespace brackwyn {
 
 void ObjectDensity::allocate(int kindCount) {
-  allocateForRows(kindCount);
+  std::vector<int> ownLayers(static_cast<std::size_t>(kindCount));
+  for (int kind = 0; kind < kindCount; ++kind)
+    ownLayers[static_cast<std::size_t>(kind)] = kind;
+  allocateForRows(ownLayers);
   std::fill(values_.begin(), values_.end(), 0);
 }
 
-void ObjectDensity::allocateForRows(int kindCount) {
-  kindCount_ = kindCount;
+void ObjectDensity::allocateForRows(const std::vector<int>& layerOfKind) {
+  layerOfKind_ = layerOfKind;
+  layerCount_ = 0;
+  for (int layer : layerOfKind_)
+    layerCount_ = std::max(layerCount_, layer + 1);
   std::size_t pixels = std::size_t{kBitmapSide} * kBitmapSide;
   values_.clear();
-  values_.resize(pixels * static_cast<std::size_t>(kindCount));
+  values_.resize(pixels * static_cast<std::size_t>(layerCount_));
   highest_.assign(pixels, 0);
 }
 
 void ObjectDensity::release() {
-  kindCount_ = 0;
+  layerOfKind_.clear();
+  layerCount_ = 0;
   values_ = LargeArray<std::uint8_t>();
   highest_ = LargeArray<std::uint8_t>();
 }
 
 void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
-  const auto stride = static_cast<std::size_t>(kindCount_);
+  const auto stride = static_cast<std::size_t>(layerCount_);
   const std::size_t first = PixelIndex(0, y);
-  std::uint8_t* out = values_.data() + first * stride + static_cast<std::size_t>(kind - 1);
+  std::uint8_t* out = values_.data() + first * stride + layerIndex(kind);
   std::uint8_t* highest = highest_.data() + first;
   for (std::size_t x = 0; x < kBitmapSide; ++x) {
     out[x * stride] = row[x];
@@ -42,26 +49,27 @@ void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
   }
 }
 
-void ObjectDensity::copyRow(int fromKind, int kind, int y) {
-  const auto stride = static_cast<std::size_t>(kindCount_);
-  std::uint8_t* pixels = values_.data() + PixelIndex(0, y) * stride;
-  const auto from = static_cast<std::size_t>(fromKind - 1);
-  const auto to = static_cast<std::size_t>(kind - 1);
-  for (std::size_t x = 0; x < kBitmapSide; ++x)
-    pixels[x * stride + to] = pixels[x * stride + from];
-}
-
 namespace {
 
-// The first kind before `kind` with the same density bitmap, or 0. Kinds may
-// share one (variants of a rock, say): its samples are then copied rather
-// than read and sampled again.
+// The first kind before `kind` with the same density bitmap, or 0.
 int EarlierKindWithBitmap(const ObjectPalette& palette, int kind) {
   for (int earlier = 1; earlier < kind; ++earlier) {
     if (palette.kind(earlier).bitmapFile == palette.kind(kind).bitmapFile)
       return earlier;
   }
   return 0;
+}
+
+// One layer per distinct bitmap, in the order of the kinds that first name it.
+std::vector<int> LayersOf(const ObjectPalette& palette) {
+  std::vector<int> layerOfKind(static_cast<std::size_t>(palette.kindCount()));
+  int layers = 0;
+  for (int kind = 1; kind <= palette.kindCount(); ++kind) {
+    const int same = EarlierKindWithBitmap(palette, kind);
+    layerOfKind[static_cast<std::size_t>(kind - 1)] =
+        same ? layerOfKind[static_cast<std::size_t>(same - 1)] : layers++;
+  }
+  return layerOfKind;
 }
 
 std::string LoadingCaption(int kind, int kindCount) {
@@ -74,18 +82,13 @@ std::string LoadingCaption(int kind, int kindCount) {
 
 void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
   const ObjectPalette& palette = run.state.objectPalette;
-  density.allocateForRows(palette.kindCount());
+  density.allocateForRows(LayersOf(palette));
   WorkerTeam team(ThreadCount());
   for (int kind = 1; kind <= palette.kindCount(); ++kind) {
     run.progress.ShowProgress(LoadingCaption(kind, palette.kindCount()));
     run.progress.YieldToUI();
-    if (int same = EarlierKindWithBitmap(palette, kind)) {
-      team.forEach(kBitmapSide, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y)
-          density.copyRow(same, kind, y);
-      });
-      continue;
-    }
+    if (EarlierKindWithBitmap(palette, kind))
+      continue;  // its layer is read already
     const ObjectKind& entry = palette.kind(kind);
     std::string role =
         "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";

@@ -1,6 +1,7 @@
 // ObjectDensity: every kind's density bitmap sampled into one grid that lives
-// for the object stage only. The kinds of one pixel sit side by side, because
-// placement consults all of them at every pixel; a second grid keeps each
+// for the object stage only. The layers of one pixel sit side by side, because
+// placement consults all of them at every pixel; kinds that name the same
+// bitmap (variants of a rock, say) share a layer. A second grid keeps each
 // pixel's highest density so that pixels where no kind can be placed are
 // skipped at a glance.
 #pragma once
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
 #include "core/large_array_allocator.hpp"
 #include "core/units.hpp"
 #include "model/run_state.hpp"
@@ -16,40 +19,45 @@ namespace brackwyn {
 
 class ObjectDensity {
  public:
-  // All densities 0.
+  // All densities 0, every kind with a layer of its own.
   void allocate(int kindCount);
-  // Densities unset, for a loader that sets every row of every kind.
-  void allocateForRows(int kindCount);
+  // Densities unset, for a loader that sets every row of every layer. Kind k
+  // reads layer layerOfKind[k - 1]; kinds with the same bitmap share one.
+  void allocateForRows(const std::vector<int>& layerOfKind);
   void release();
 
-  int kindCount() const { return kindCount_; }
+  int kindCount() const { return static_cast<int>(layerOfKind_.size()); }
+  int layerCount() const { return layerCount_; }
+  // The layer each kind reads, by kind index (kind - 1).
+  const std::vector<int>& layerOfKind() const { return layerOfKind_; }
 
   // Stores the samples of bitmap row y, row[0..3327], as the densities of
-  // `kind` (1-based).
+  // `kind` (1-based) and of every kind sharing its layer.
   void setRow(int kind, int y, const std::uint8_t* row);
-  // Gives `kind` the densities of row y of `fromKind`, a kind with the same bitmap.
-  void copyRow(int fromKind, int kind, int y);
 
   // Sets one density of a freshly allocated grid (densities only rise here).
   void set(int kind, int x, int y, std::uint8_t value) {
-    values_[PixelIndex(x, y) * static_cast<std::size_t>(kindCount_) +
-            static_cast<std::size_t>(kind - 1)] = value;
+    values_[PixelIndex(x, y) * static_cast<std::size_t>(layerCount_) + layerIndex(kind)] = value;
     highest_[PixelIndex(x, y)] = std::max(highest_[PixelIndex(x, y)], value);
   }
 
-  // The densities of kinds 1..kindCount at pixel (x, y), in kind order.
+  // The densities of layers 0..layerCount - 1 at pixel (x, y), in layer order.
   const std::uint8_t* pixel(int x, int y) const {
-    return values_.data() + PixelIndex(x, y) * static_cast<std::size_t>(kindCount_);
+    return values_.data() + PixelIndex(x, y) * static_cast<std::size_t>(layerCount_);
   }
-  std::uint8_t at(int kind, int x, int y) const { return pixel(x, y)[kind - 1]; }
+  std::uint8_t at(int kind, int x, int y) const { return pixel(x, y)[layerIndex(kind)]; }
   std::uint8_t highest(int x, int y) const { return highest_[PixelIndex(x, y)]; }
 
  private:
   static std::size_t PixelIndex(int x, int y) {
     return static_cast<std::size_t>(y) * kBitmapSide + static_cast<std::size_t>(x);
   }
+  std::size_t layerIndex(int kind) const {
+    return static_cast<std::size_t>(layerOfKind_[static_cast<std::size_t>(kind - 1)]);
+  }
 
-  int kindCount_ = 0;
+  std::vector<int> layerOfKind_;
+  int layerCount_ = 0;
   LargeArray<std::uint8_t> values_;
   LargeArray<std::uint8_t> highest_;
 };
