@@ -105,7 +105,10 @@ class Placer {
 
   std::vector<KindSquares> squares_;  // by kind number
   const int threads_;
-  BandWriter writer_;  // before the windows, which hand their bands to it
+  // Before the windows, which hand their bands to them. Two writers, so that
+  // where placement leaves a core idle, two files take their bytes at once.
+  BandWriter writer_;
+  BandWriter topWriter_;
   PlacementWindow base_;
   PlacementWindow top_;
   PlacementWindow objects_;
@@ -151,9 +154,10 @@ Placer::Placer(RunContext& run, const ObjectDensity& density, PlacementFiles& fi
       squares_(SquaresOf(run.state.objectPalette)),
       threads_(ThreadCount()),
       writer_(threads_),
+      topWriter_(threads_),
       base_(files.base, writer_, ReachBelow(squares_, &KindSquares::base),
             ReachAbove(squares_, &KindSquares::base)),
-      top_(files.top, writer_, ReachBelow(squares_, &KindSquares::top),
+      top_(files.top, topWriter_, ReachBelow(squares_, &KindSquares::top),
            ReachAbove(squares_, &KindSquares::top)),
       objects_(files.objects, writer_, 0, 0) {}
 
@@ -199,6 +203,7 @@ void Placer::placeAll() {
   top_.finish();
   objects_.finish();
   writer_.finish();
+  topWriter_.finish();
   draws_.reset();
   run_.state.random.skip(counter_ - run_.state.random.position());
 }
