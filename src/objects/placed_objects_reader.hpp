@@ -40,8 +40,8 @@ class PlacedObjectsReader {
     // file has a hole and bytes holds whatever an earlier band left.
     std::vector<std::uint8_t> heldPages;
     std::vector<std::vector<Anchor>> cells;  // by column
-    // The first column holding a kind above kindCount, and the message for it;
-    // the columns after it are not scanned.
+    // The first column holding a kind above kindCount (kCellsPerSide when
+    // none does), and the message for it; the columns after it are not scanned.
     int refusedColumn = 0;
     std::string refusal;
   };
