@@ -88,18 +88,24 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stri
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+// The counters of the eight draws from `first` on, which lie `apart` apart:
+// draws `stride` apart have counters stride * kGamma apart.
+__attribute__((target("avx512f,avx512dq"), always_inline)) inline __m512i FirstCounters(
+    std::uint64_t key, std::uint64_t first, std::uint64_t apart) {
+  return _mm512_add_epi64(
+      _mm512_set1_epi64(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)),
+      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0),
+                         _mm512_set1_epi64(static_cast<long long>(apart))));
+}
+
 // Sixteen draws a step in two independent chains: about a quarter faster than
 // what the compiler makes of the portable loop. `count` is a multiple of 16.
 template <bool kMarkLow>
 __attribute__((target("avx512f,avx512dq"))) void TopBytesAvx512(
     std::uint64_t key, std::uint64_t first, std::uint64_t stride, std::size_t count,
     std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask) {
-  // Counters of draws `stride` apart are stride * kGamma apart.
   const std::uint64_t apart = stride * RandomStream::kGamma;
-  __m512i low = _mm512_add_epi64(
-      _mm512_set1_epi64(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)),
-      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0),
-                         _mm512_set1_epi64(static_cast<long long>(apart))));
+  __m512i low = FirstCounters(key, first, apart);
   __m512i high = _mm512_add_epi64(low, _mm512_set1_epi64(static_cast<long long>(8 * apart)));
   const __m512i step = _mm512_set1_epi64(static_cast<long long>(16 * apart));
   const __m512i mix1 = _mm512_set1_epi64(static_cast<long long>(kMix1));
@@ -161,10 +167,7 @@ __attribute__((target("avx512f,avx512dq,avx512bw,avx512vbmi"))) void TopBytesAvx
   constexpr int kChains = 8;
   const std::uint64_t apart = stride * RandomStream::kGamma;
   __m512i counters[kChains];
-  counters[0] = _mm512_add_epi64(
-      _mm512_set1_epi64(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)),
-      _mm512_mullo_epi64(_mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0),
-                         _mm512_set1_epi64(static_cast<long long>(apart))));
+  counters[0] = FirstCounters(key, first, apart);
   for (int chain = 1; chain < kChains; ++chain) {
     counters[chain] =
         _mm512_add_epi64(counters[chain - 1], _mm512_set1_epi64(static_cast<long long>(8 * apart)));

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   void append(const void* data, std::size_t size);
-  void append(const std::vector<std::uint8_t>& bytes) { append(bytes.data(), bytes.size()); }
+  void append(std::span<const std::uint8_t> bytes) { append(bytes.data(), bytes.size()); }
   // Overwrites bytes already appended (e.g. a count known only at the end).
   void writeAt(std::uint64_t offset, const void* data, std::size_t size);
   std::uint64_t size() const { return written_ + buffer_.size(); }

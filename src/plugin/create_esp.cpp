@@ -232,13 +232,12 @@ void CreateESP(RunContext& run) {
   std::uint64_t masterLength = FileLengthCreatingIfMissing(masterPath, kMasterRole);
   RecordWriter out;  // the header and the statics
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
-  plugin.append(out.bytes().data(), out.size());
+  plugin.append(out.bytes());
 
   // Read once: every cell of one plugin gets normals, or none does.
   EncodedCells cells(run, ThreadCount(), run.window.state(control::chkCreateNormals) != 0);
   for (int index = 0; index < kCellCount; ++index) {
-    const RecordWriter& records = cells.take(index, createObjects);
-    plugin.append(records.bytes().data(), records.size());
+    plugin.append(cells.take(index, createObjects).bytes());
     recordCount += 2;
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())

@@ -5,12 +5,6 @@
 
 namespace brackwyn {
 
-std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value) {
-  auto bits = static_cast<std::uint32_t>(value);
-  return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-          static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-}
-
 void RecordWriter::startRecord(Tag tag) {
   if (recordOpen())
     throw std::logic_error("a record is already open");

@@ -32,6 +32,13 @@ struct Tag {
 inline constexpr std::size_t kRecordHeaderBytes = 16;
 inline constexpr std::size_t kSubRecordHeaderBytes = 8;
 
+// `value` as four little-endian bytes at `at`.
+inline void StoreInt32(std::uint8_t* at, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i)
+    at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
 class RecordWriter {
  public:
   void startRecord(Tag tag);
@@ -86,11 +93,6 @@ class RecordWriter {
  private:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-  static void StoreInt32(std::uint8_t* at, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-      at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-  }
   // The next `count` bytes of the buffer, to be written by the caller. Not a
   // vector: resizing one sets every new byte first, which doubles the cost of
   // the small writes.
@@ -122,6 +124,10 @@ class RecordWriter {
 };
 
 // Little-endian encodings, for the few places that patch a file in place.
-std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value);
+inline std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value) {
+  std::array<std::uint8_t, 4> bytes;
+  StoreInt32(bytes.data(), value);
+  return bytes;
+}
 
 }  // namespace brackwyn
