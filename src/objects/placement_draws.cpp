@@ -101,7 +101,6 @@ int CandidateLimit(int density, double divisor) {
 PlacementDraws::PlacementDraws(const ObjectDensity& density, std::uint64_t key)
     : density_(density),
       kinds_(density.kindCount()),
-      layerOf_(density.layerOfKind()),
       drawsPerPixel_(std::uint64_t{kSubCellsPerPixel} * static_cast<std::uint64_t>(kinds_)),
       kindsReciprocal_((std::uint64_t{1} << 32) / static_cast<std::uint64_t>(kinds_) + 1),
       key_(key),
@@ -149,11 +148,12 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
     return;
   }
   const std::uint8_t* densities = density_.pixel(x, y);
+  const std::vector<int>& layerOf = density_.layerOfKind();
   int qualifying = 0;
   int highestLimit = 0;
   int limitSum = 0;
   for (int k = 0; k < kinds_; ++k) {
-    int limit = limitOf_[densities[layerOf_[static_cast<std::size_t>(k)]]];
+    int limit = limitOf_[densities[layerOf[static_cast<std::size_t>(k)]]];
     limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
     qualifying += limit > 0;
     highestLimit = std::max(highestLimit, limit);
@@ -166,7 +166,7 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
   }
   qualifying = 0;
   for (int k = 0; k < kinds_; ++k) {
-    int limit = limitOf_[densities[layerOf_[static_cast<std::size_t>(k)]]];
+    int limit = limitOf_[densities[layerOf[static_cast<std::size_t>(k)]]];
     if (limit > 0) {
       qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
       qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;

@@ -74,7 +74,6 @@ class PlacementDraws {
 
   const ObjectDensity& density_;
   const int kinds_;
-  const std::vector<int> layerOf_;  // the density layer of each kind index
   const std::uint64_t drawsPerPixel_;
   const std::uint64_t kindsReciprocal_;
   const std::uint64_t key_;
