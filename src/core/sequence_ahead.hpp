@@ -56,9 +56,18 @@ class SequenceAhead {
     ready_.clear();
   }
 
-  // The next item, once made; rethrows what making it threw.
-  std::unique_ptr<Item> take() {
+  // The next item, once made; rethrows what making it threw. While it is not
+  // made yet, `help` is called for as long as it finds work to do, so that
+  // the caller's core does something useful rather than sit idle.
+  std::unique_ptr<Item> take(const std::function<bool()>& help = {}) {
     std::unique_lock lock(mutex_);
+    while (help && ready_.empty() && !failure_) {
+      lock.unlock();
+      const bool helped = help();
+      lock.lock();
+      if (!helped)
+        break;
+    }
     changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
     if (ready_.empty())
       std::rethrow_exception(failure_);

@@ -11,12 +11,9 @@ static_assert(kMadeDraws % 16 == 0);  // whole steps of the vectorised draws
 
 }  // namespace
 
-DrawBytesAhead::DrawBytesAhead(std::uint64_t key) : key_(key) {
-  for (Slot& slot : slots_) {
-    slot.bytes = std::make_unique<std::uint8_t[]>(kMadeDraws);
-    slot.low = std::make_unique<std::uint64_t[]>((kMadeDraws + 63) / 64);
-  }
-  thread_ = std::thread([this] { serve(); });
+DrawBytesAhead::DrawBytesAhead(std::uint64_t key, bool ownThread) : key_(key) {
+  if (ownThread)
+    thread_ = std::thread([this] { serve(); });
 }
 
 DrawBytesAhead::~DrawBytesAhead() {
@@ -70,6 +67,12 @@ void DrawBytesAhead::make(std::unique_lock<std::mutex>& lock, Slot& slot, std::u
   slot.state = State::Making;
   slot.lowBound = markBound_;
   lock.unlock();
+  // A slot gets its memory when first used: runs that seldom walk through
+  // the stream chunk after chunk never need most of them.
+  if (!slot.bytes) {
+    slot.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kMadeDraws);
+    slot.low = std::make_unique_for_overwrite<std::uint64_t[]>((kMadeDraws + 63) / 64);
+  }
   if (slot.lowBound == kNoMarks) {
     RandomStream::TopBytes(key_, chunk * kChunkDraws, kMadeDraws, slot.bytes.get());
   } else {
@@ -89,12 +92,19 @@ bool DrawBytesAhead::nextToMakeAhead(std::uint64_t& chunk) const {
     return false;
   for (chunk = wanted_ + 1; chunk < wanted_ + kSlots; ++chunk) {
     const Slot& slot = slots_[chunk % kSlots];
-    if (slot.state == State::Making)
-      return false;  // wait for it, then look again
-    if (slot.chunk != chunk || slot.state != State::Ready)
+    if (slot.state != State::Making && (slot.chunk != chunk || slot.state != State::Ready))
       return true;
   }
   return false;
+}
+
+bool DrawBytesAhead::makeOneAhead() {
+  std::unique_lock lock(mutex_);
+  std::uint64_t chunk = 0;
+  if (stopping_ || !nextToMakeAhead(chunk))
+    return false;
+  make(lock, slots_[chunk % kSlots], chunk);
+  return true;
 }
 
 // Waking this thread costs about as much as making a chunk, so once it has

@@ -17,7 +17,7 @@ DrawsAhead::DrawsAhead(const ObjectDensity& density, std::uint64_t key, int last
       current_(std::make_unique<RowAttempts>()),
       rows_(kRowsAhead) {
   if (threaded_) {
-    bytesAhead_ = std::make_unique<DrawBytesAhead>(key);
+    bytesAhead_ = std::make_unique<DrawBytesAhead>(key, threads >= 3);
     ahead_.takeBytesFrom(bytesAhead_.get());
   }
 }
@@ -29,7 +29,8 @@ const RowAttempts& DrawsAhead::take(int y, const DrawSettings& settings, std::ui
   }
   if (!rows_.running() || aheadSettings_ != settings || rows_.next() != y)
     start(y, settings, counter);
-  std::unique_ptr<RowAttempts> row = rows_.take();
+  // While the row is not drawn yet, this thread makes the bytes drawing needs.
+  std::unique_ptr<RowAttempts> row = rows_.take([this] { return bytesAhead_->makeOneAhead(); });
   if (row->counterStart != counter) {
     start(y, settings, counter);
     row = rows_.take();
