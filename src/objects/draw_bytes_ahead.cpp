@@ -1,5 +1,7 @@
 #include "objects/draw_bytes_ahead.hpp"
 
+#include <new>
+
 #include "core/random_stream.hpp"
 #include "core/stop_thread.hpp"
 
@@ -63,16 +65,19 @@ const DrawBytesAhead::Slot* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
 
 // Marks the slot as being made, makes it without the lock, then marks it ready.
 void DrawBytesAhead::make(std::unique_lock<std::mutex>& lock, Slot& slot, std::uint64_t chunk) {
+  // A slot gets its memory when first used: runs that seldom walk through the
+  // stream chunk after chunk never need most of them. Should it fail, the
+  // slot is left as it was.
+  if (!slot.bytes) {
+    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kMadeDraws);
+    auto low = std::make_unique_for_overwrite<std::uint64_t[]>((kMadeDraws + 63) / 64);
+    slot.bytes = std::move(bytes);
+    slot.low = std::move(low);
+  }
   slot.chunk = chunk;
   slot.state = State::Making;
   slot.lowBound = markBound_;
   lock.unlock();
-  // A slot gets its memory when first used: runs that seldom walk through
-  // the stream chunk after chunk never need most of them.
-  if (!slot.bytes) {
-    slot.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kMadeDraws);
-    slot.low = std::make_unique_for_overwrite<std::uint64_t[]>((kMadeDraws + 63) / 64);
-  }
   if (slot.lowBound == kNoMarks) {
     RandomStream::TopBytes(key_, chunk * kChunkDraws, kMadeDraws, slot.bytes.get());
   } else {
@@ -122,7 +127,11 @@ void DrawBytesAhead::serve() {
       changed_.wait(lock, [&] { return stopping_ || shouldResume(chunk); });
     if (stopping_)
       return;
-    make(lock, slots_[chunk % kSlots], chunk);
+    try {
+      make(lock, slots_[chunk % kSlots], chunk);
+    } catch (const std::bad_alloc&) {
+      return;  // the drawing thread makes the rest, and reports the shortage if it meets it
+    }
   }
 }
 
