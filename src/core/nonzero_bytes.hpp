@@ -1,11 +1,15 @@
-// Whether a block of bytes holds anything but zeros, eight bytes a step: the
-// test behind the overlap checks of placement and the reading back of its
-// objects.
+// Nonzero bytes in a block: whether there are any, eight bytes a step (the
+// overlap checks of placement), and where they are in 64 bytes (the reading
+// back of its objects).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace brackwyn {
 
@@ -33,6 +37,26 @@ inline bool AnyNonzero(const std::uint8_t* p, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i)
     bits |= p[i];
   return bits != 0;
+}
+
+// Bit i set where p[i] is nonzero, for the 64 bytes from p: where most are
+// zero, each nonzero one then costs one bit scan.
+inline std::uint64_t NonzeroBytesOf64(const std::uint8_t* p) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  std::uint64_t zeros = 0;
+  for (int part = 0; part < 4; ++part) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+    zeros |= static_cast<std::uint64_t>(bits) << (16 * part);
+  }
+  return ~zeros;
+#else
+  std::uint64_t nonzero = 0;
+  for (int i = 0; i < 64; ++i)
+    nonzero |= static_cast<std::uint64_t>(p[i] != 0) << i;
+  return nonzero;
+#endif
 }
 
 }  // namespace brackwyn

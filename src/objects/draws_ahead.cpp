@@ -30,10 +30,11 @@ const RowAttempts& DrawsAhead::take(int y, const DrawSettings& settings, std::ui
   if (!rows_.running() || aheadSettings_ != settings || rows_.next() != y)
     start(y, settings, counter);
   // While the row is not drawn yet, this thread makes the bytes drawing needs.
-  std::unique_ptr<RowAttempts> row = rows_.take([this] { return bytesAhead_->makeOneAhead(); });
+  const auto makeBytes = [this] { return bytesAhead_->makeOneAhead(); };
+  std::unique_ptr<RowAttempts> row = rows_.take(makeBytes);
   if (row->counterStart != counter) {
     start(y, settings, counter);
-    row = rows_.take();
+    row = rows_.take(makeBytes);
   }
   rows_.recycle(std::move(current_));
   current_ = std::move(row);

@@ -5,10 +5,7 @@
 #include <cstring>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "core/nonzero_bytes.hpp"
 #include "core/run_error.hpp"
 #include "objects/placement_files.hpp"
 
@@ -17,34 +14,13 @@ namespace {
 
 constexpr std::size_t kCellBandBytes = kSubCellRowBytes * kSubCellsPerCellSide;
 constexpr std::string_view kRole = "object work file";
-constexpr int kScanBytes = 64;
+constexpr int kScanBytes = 64;  // the bytes NonzeroBytesOf64 looks at
 static_assert(kSubCellsPerCellSide % kScanBytes == 0);
 // The unit in which the work files are sparse. A cell's part of a sub-cell
 // row (512 bytes, at a multiple of 512) lies inside one page.
 constexpr std::size_t kPageBytes = 4096;
 static_assert(kCellBandBytes % kPageBytes == 0 && kPageBytes % kSubCellsPerCellSide == 0 &&
               kSubCellRowBytes % kSubCellsPerCellSide == 0);
-
-// Bit i set where bytes[i] is nonzero, for kScanBytes bytes: most are zero,
-// and each anchor then costs one bit scan.
-std::uint64_t NonzeroBytes(const std::uint8_t* bytes) {
-  static_assert(kScanBytes == 64);
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  std::uint64_t zeros = 0;
-  for (int part = 0; part < 4; ++part) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
-    zeros |= static_cast<std::uint64_t>(bits) << (16 * part);
-  }
-  return ~zeros;
-#else
-  std::uint64_t nonzero = 0;
-  for (int i = 0; i < kScanBytes; ++i)
-    nonzero |= static_cast<std::uint64_t>(bytes[i] != 0) << i;
-  return nonzero;
-#endif
-}
 
 }  // namespace
 
@@ -137,7 +113,7 @@ bool PlacedObjectsReader::scanCell(const Band& band, int column, int row,
       continue;
     const std::uint8_t* blockRow = band.bytes.data() + offset;
     for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
-      for (std::uint64_t nonzero = NonzeroBytes(blockRow + chunk); nonzero != 0;
+      for (std::uint64_t nonzero = NonzeroBytesOf64(blockRow + chunk); nonzero != 0;
            nonzero &= nonzero - 1) {
         const int k = chunk + std::countr_zero(nonzero);
         const int kind = blockRow[k];
