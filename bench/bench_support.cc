@@ -1,15 +1,19 @@
 #include "bench_support.hpp"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
 
 #include "core/replacing_file.hpp"
 #include "core/whole_file.hpp"
@@ -173,6 +177,51 @@ std::filesystem::path WorldFromArguments(int& argc, char** argv) {
                              "\": run make_example_world " + world.string() + " first");
   }
   return world;
+}
+
+namespace {
+
+bool PinToProcessor(int processor) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(processor, &set);
+  return pthread_setaffinity_np(pthread_self(), sizeof set, &set) == 0;
+}
+
+}  // namespace
+
+double CoreRoundTripNanoseconds() {
+  cpu_set_t allowed;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2)
+    return 0;
+  int processors[2];
+  for (int cpu = 0, found = 0; found < 2; ++cpu) {
+    if (CPU_ISSET(cpu, &allowed))
+      processors[found++] = cpu;
+  }
+  constexpr long kRoundTrips = 200'000;
+  alignas(64) std::atomic<long> turn{0};
+  auto play = [&](long first) {
+    for (long mine = first; mine < 2 * kRoundTrips; mine += 2) {
+      while (turn.load(std::memory_order_acquire) != mine) {
+      }
+      turn.store(mine + 1, std::memory_order_release);
+    }
+  };
+  std::thread other([&] {
+    PinToProcessor(processors[1]);
+    play(1);
+  });
+  // The caller keeps running where it was; only this measurement moves it.
+  cpu_set_t before;
+  pthread_getaffinity_np(pthread_self(), sizeof before, &before);
+  PinToProcessor(processors[0]);
+  auto start = Clock::now();
+  play(0);
+  double seconds = SecondsSince(start);
+  other.join();
+  pthread_setaffinity_np(pthread_self(), sizeof before, &before);
+  return seconds / kRoundTrips * 1e9;
 }
 
 }  // namespace brackwyn::bench

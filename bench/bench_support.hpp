@@ -58,4 +58,11 @@ long long DiskBytes(const std::filesystem::path& path);
 
 std::filesystem::path WorldFromArguments(int& argc, char** argv);
 
+// How long a write on one core takes to be seen on the other and answered, in
+// nanoseconds: two threads pinned to the first two processors pass a counter
+// back and forth. On a virtual machine this changes when the host moves its
+// processors apart, and with it everything two threads share. 0 with fewer
+// than two processors.
+double CoreRoundTripNanoseconds();
+
 }  // namespace brackwyn::bench

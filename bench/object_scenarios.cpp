@@ -7,11 +7,13 @@
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
 // (a) and (b) run five times, each round after a sync, so that the disk is
 // not still writing the previous round's output. Each round prints the
-// whole-run time, the CreateObjects and CreateESP times and the peak resident
-// memory, the first also the objects placed, the plugin size and the disk
-// space the work files really take, and (b)'s first a reset of the work files
-// its run filled, the path a run takes when a crashed run left them behind.
-// Then the median.
+// whole-run time, the CreateObjects and CreateESP times, the peak resident
+// memory and the cores' round trip measured just before it (on a virtual
+// machine the host moves its processors, and the placing threads, which share
+// rows and random bytes, slow down as they move apart); the first also the
+// objects placed, the plugin size and the disk space the work files really
+// take, and (b)'s first a reset of the work files its run filled, the path a
+// run takes when a crashed run left them behind. Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -238,9 +240,11 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(world / "objects.csv"))
       throw std::runtime_error("no objects.csv in \"" + world.string() +
                                "\": run make_example_world again");
-    std::printf("threads %d; random draws with %s, bitmap samples with %s; huge pages: %s\n\n",
-                ThreadCount(), DrawInstructionSet(), SampleInstructionSet(),
-                HugePageMode().c_str());
+    std::printf(
+        "threads %d; random draws with %s, bitmap samples with %s; huge pages: %s; cores %.0f ns "
+        "round trip\n\n",
+        ThreadCount(), DrawInstructionSet(), SampleInstructionSet(), HugePageMode().c_str(),
+        bench::CoreRoundTripNanoseconds());
     if (wanted("d")) {
       CompareDefaultRunWithFloor(world, true);
       // The one process is a child too: the heap it leaves behind would
@@ -273,10 +277,11 @@ int main(int argc, char** argv) {
         // Each round starts on a quiet disk: the gigabytes the round before
         // left dirty would otherwise be written back during this one.
         ::sync();
+        const double roundTrip = bench::CoreRoundTripNanoseconds();
         bench::ChildMeasurement measured =
             bench::MeasureInChild([&] { return RunScenario(world, scenario, round == 0); });
-        std::printf("%speak resident memory %s\n", round == 0 ? "\n  " : ", ",
-                    Mebibytes(measured.peakBytes).c_str());
+        std::printf("%speak resident memory %s, cores %.0f ns round trip before\n",
+                    round == 0 ? "\n  " : ", ", Mebibytes(measured.peakBytes).c_str(), roundTrip);
         wholeRuns.push_back(measured.result);
       }
       std::printf("  median whole run %.2f s\n\n", Median(wholeRuns));
