@@ -212,15 +212,13 @@ double CoreRoundTripNanoseconds() {
     PinToProcessor(processors[1]);
     play(1);
   });
-  // The caller keeps running where it was; only this measurement moves it.
-  cpu_set_t before;
-  pthread_getaffinity_np(pthread_self(), sizeof before, &before);
   PinToProcessor(processors[0]);
   auto start = Clock::now();
   play(0);
   double seconds = SecondsSince(start);
   other.join();
-  pthread_setaffinity_np(pthread_self(), sizeof before, &before);
+  // The caller goes back to where it may run: only this measurement is pinned.
+  pthread_setaffinity_np(pthread_self(), sizeof allowed, &allowed);
   return seconds / kRoundTrips * 1e9;
 }
 
