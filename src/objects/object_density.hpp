@@ -27,6 +27,7 @@ class ObjectDensity {
   void release();
 
   int kindCount() const { return static_cast<int>(layerOfKind_.size()); }
+  int layerCount() const { return layerCount_; }
   // The layer each kind reads, by kind index (kind - 1).
   const std::vector<int>& layerOfKind() const { return layerOfKind_; }
 

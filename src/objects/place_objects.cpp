@@ -96,6 +96,7 @@ class Placer {
   void readColumns();
   void yield();
   void placeRow(int y);
+  void prefetchAhead(int x);
   void tryPlace(int kind, int sx, int sy);
   void showRowProgress(int y);
 
@@ -225,6 +226,7 @@ void Placer::placeRow(int y) {
   const RowAttempts* row = &draws_->take(y, settings, counter_);
   std::size_t next = 0;
   for (int x = settings.x1; x <= settings.x2; ++x) {
+    prefetchAhead(x);
     const auto pixel = static_cast<std::size_t>(x - row->from);
     for (; next < row->pixelEnd[pixel]; ++next) {
       std::uint32_t attempt = row->attempts[next];
@@ -238,6 +240,19 @@ void Placer::placeRow(int y) {
       next = 0;
     }
   }
+}
+
+// One cache line of a band row holds the sub-cells of eight pixels; the
+// lines of the pixels two lines ahead are asked for as a line begins.
+void Placer::prefetchAhead(int x) {
+  constexpr int kPixelsPerLine = 64 / kSubCellsPerPixelSide;
+  constexpr int kPixelsAhead = 2 * kPixelsPerLine;
+  if (x % kPixelsPerLine != 0 || x + kPixelsAhead >= kBitmapSide)
+    return;
+  const int sx = kSubCellsPerPixelSide * (x + kPixelsAhead);
+  base_.prefetchColumn(sx);
+  top_.prefetchColumn(sx);
+  objects_.prefetchColumn(sx);
 }
 
 void Placer::tryPlace(int kind, int sx, int sy) {

@@ -16,6 +16,9 @@ namespace {
 
 constexpr int kSubCellsPerPixel = kSubCellsPerPixelSide * kSubCellsPerPixelSide;  // 64
 constexpr std::size_t kCompareLanes = 16;
+// A limit sum up to which about a quarter of the sub-cells or fewer have a
+// candidate.
+constexpr int kSparseCandidates = 64;
 
 // Appends the kind numbers whose draw is below their limit, in kind order.
 // `limits` holds 0 for kinds that cannot qualify and for the padding up to a
@@ -58,6 +61,45 @@ std::size_t NextMarked(const std::uint64_t* mask, std::size_t from, std::size_t 
   return std::min(end, word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
 }
 
+// The marks of draws at .. at + count - 1 as bits 0 .. count - 1, count at most
+// 64. The mask must be readable one word past the one holding bit `at`.
+std::uint64_t MarksFrom(const std::uint64_t* mask, std::size_t at, std::size_t count) {
+  const std::size_t word = at / 64;
+  const auto shift = static_cast<unsigned>(at % 64);
+  std::uint64_t marks = mask[word] >> shift;
+  if (shift != 0)
+    marks |= mask[word + 1] << (64 - shift);
+  return marks & ~std::uint64_t{0} >> (64 - count);
+}
+
+// The kind that choice draw `choiceDraw` picks among the candidates, given as
+// bits in kind order: the candidate at index floor(n * choice / 2^24) of n.
+// Where there is one, every choice picks it, and the draw is not needed.
+int PickCandidate(std::uint64_t candidates, std::uint64_t key, std::uint64_t choiceDraw) {
+  if ((candidates & (candidates - 1)) == 0)
+    return std::countr_zero(candidates) + 1;
+  std::uint8_t listed[64];
+  std::uint64_t n = 0;
+  for (; candidates != 0; candidates &= candidates - 1)
+    listed[n++] = static_cast<std::uint8_t>(std::countr_zero(candidates) + 1);
+  return listed[(n * RandomStream::Bits24(key, choiceDraw)) >> 24];
+}
+
+// The same for candidates listed in kind order, n of them, n at least 1.
+int PickListed(const std::uint8_t* candidates, int n, std::uint64_t key, std::uint64_t choiceDraw) {
+  return candidates[(static_cast<std::uint64_t>(n) * RandomStream::Bits24(key, choiceDraw)) >> 24];
+}
+
+// A loop rather than memcmp: the densities are a few bytes, and where they
+// change from pixel to pixel the first ones mostly differ.
+bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i])
+      return false;
+  }
+  return true;
+}
+
 // Room for a pixel's draws, its extra choice draws, rounding to whole mask
 // words and the over-read of the last comparison.
 std::size_t DrawBufferSize(int kinds) {
@@ -69,8 +111,6 @@ std::size_t DrawBufferSize(int kinds) {
 std::size_t PaddedLanes(int kinds) {
   return (static_cast<std::size_t>(kinds) + kCompareLanes - 1) / kCompareLanes * kCompareLanes;
 }
-
-enum class DrawMethod { kAllKinds, kQualifyingStrided, kQualifyingOneByOne };
 
 // The cheapest way to draw a pixel, by rough costs in nanoseconds per pixel
 // fitted to bench/objects/placement_draws_bench.cpp on an AVX-512 machine.
@@ -104,6 +144,7 @@ PlacementDraws::PlacementDraws(const ObjectDensity& density, std::uint64_t key)
       drawsPerPixel_(std::uint64_t{kSubCellsPerPixel} * static_cast<std::uint64_t>(kinds_)),
       kindsReciprocal_((std::uint64_t{1} << 32) / static_cast<std::uint64_t>(kinds_) + 1),
       key_(key),
+      layerDensities_(static_cast<std::size_t>(density.layerCount())),
       limits_(PaddedLanes(kinds_), 0),
       qualifyingKind_(static_cast<std::size_t>(kinds_)),
       qualifyingLimit_(static_cast<std::size_t>(kinds_)),
@@ -116,6 +157,7 @@ void PlacementDraws::setDivisor(double divisor) {
   if (divisor == divisor_)
     return;
   divisor_ = divisor;
+  limitsValid_ = false;
   lowestQualifyingDensity_ = 256;
   for (int density = 255; density >= 0; --density) {
     limitOf_[density] = CandidateLimit(density, divisor);
@@ -148,35 +190,40 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
     return;
   }
   const std::uint8_t* densities = density_.pixel(x, y);
+  // Neighbouring pixels mostly share their densities, and with them the limits.
+  if (!limitsValid_ || !SameBytes(densities, layerDensities_.data(), layerDensities_.size()))
+    setLimits(densities);
+  if (method_ == DrawMethod::kAllKinds)
+    drawWithAllKinds(x, highestLimit_, row);
+  else if (method_ == DrawMethod::kQualifyingStrided)
+    drawWithQualifyingKinds(x, qualifying_, highestLimit_ > 255, row);
+  else
+    drawWithQualifyingKindsOneByOne(x, qualifying_, row);
+}
+
+void PlacementDraws::setLimits(const std::uint8_t* densities) {
+  std::copy(densities, densities + layerDensities_.size(), layerDensities_.begin());
+  limitsValid_ = true;
   const std::vector<int>& layerOf = density_.layerOfKind();
-  int qualifying = 0;
-  int highestLimit = 0;
+  qualifying_ = 0;
+  highestLimit_ = 0;
   int limitSum = 0;
   for (int k = 0; k < kinds_; ++k) {
     int limit = limitOf_[densities[layerOf[static_cast<std::size_t>(k)]]];
     limits_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(limit, 255));
-    qualifying += limit > 0;
-    highestLimit = std::max(highestLimit, limit);
+    if (limit > 0) {
+      qualifyingKind_[static_cast<std::size_t>(qualifying_)] = static_cast<std::uint8_t>(k);
+      qualifyingLimit_[static_cast<std::size_t>(qualifying_)] = limit;
+      ++qualifying_;
+    }
+    highestLimit_ = std::max(highestLimit_, limit);
     limitSum += limit;
   }
-  const DrawMethod method = CheapestMethod(kinds_, qualifying, highestLimit, limitSum);
-  if (method == DrawMethod::kAllKinds) {
-    drawWithAllKinds(x, highestLimit, row);
-    return;
-  }
-  qualifying = 0;
-  for (int k = 0; k < kinds_; ++k) {
-    int limit = limitOf_[densities[layerOf[static_cast<std::size_t>(k)]]];
-    if (limit > 0) {
-      qualifyingKind_[static_cast<std::size_t>(qualifying)] = static_cast<std::uint8_t>(k);
-      qualifyingLimit_[static_cast<std::size_t>(qualifying)] = limit;
-      ++qualifying;
-    }
-  }
-  if (method == DrawMethod::kQualifyingStrided)
-    drawWithQualifyingKinds(x, qualifying, highestLimit > 255, row);
-  else
-    drawWithQualifyingKindsOneByOne(x, qualifying, row);
+  method_ = CheapestMethod(kinds_, qualifying_, highestLimit_, limitSum);
+  // Only worth it where candidates are sparse: where most sub-cells have
+  // some, their draws are read in order anyway and listing many marks costs more.
+  marksAreCandidates_ =
+      kinds_ <= 64 && limitSum == kinds_ * highestLimit_ && limitSum <= kSparseCandidates;
 }
 
 // The pixel's draws are computed in bulk, and a bit mask marks those low
@@ -214,30 +261,40 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
     }
     computed = end;
   };
+  // The marks of draw i are at bit markOffset + i.
+  const std::uint64_t* marks = madeLow ? madeLow : lowDraws_.data();
+  const std::size_t markOffset = madeLow ? madeLowOffset : 0;
   std::size_t pos = 0;  // the draws of the current sub-cell start here
   int subCell = 0;
   while (subCell < kSubCellsPerPixel) {
     const std::size_t end = pos + kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
     computeUpTo(end);
-    std::size_t low =
-        madeLow ? NextMarked(madeLow, madeLowOffset + pos, madeLowOffset + end) - madeLowOffset
-                : NextMarked(lowDraws_.data(), pos, end);
+    std::size_t low = NextMarked(marks, markOffset + pos, markOffset + end) - markOffset;
     if (low == end)
       break;
     std::size_t skipped = divideByKinds(low - pos);
     subCell += static_cast<int>(skipped);
     pos += skipped * kinds;
-    int n = CollectCandidates(draws + pos, limits_.data(), kinds_, candidates_.data());
-    if (n == 0) {
+    // Where every kind has the same limit, the marks of a sub-cell's draws
+    // are its candidates: reading them spares loading the draws, which
+    // another core may have made.
+    int kind = 0;
+    if (marksAreCandidates_) {
+      const std::uint64_t candidates = MarksFrom(marks, markOffset + pos, kinds);
+      if (candidates != 0)
+        kind = PickCandidate(candidates, key_, first + pos + kinds);
+    } else {
+      int n = CollectCandidates(draws + pos, limits_.data(), kinds_, candidates_.data());
+      if (n > 0)
+        kind = PickListed(candidates_.data(), n, key_, first + pos + kinds);
+    }
+    if (kind == 0) {
       pos += kinds;
       ++subCell;
       continue;
     }
-    std::uint32_t choice = RandomStream::Bits24(key_, first + pos + kinds);
     pos += kinds + 1;
-    row.attempts.push_back(
-        RowAttempts::Pack(8 * x + (subCell & 7), subCell >> 3,
-                          candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+    row.attempts.push_back(RowAttempts::Pack(8 * x + (subCell & 7), subCell >> 3, kind));
     ++subCell;
   }
   pos += kinds * static_cast<std::size_t>(kSubCellsPerPixel - subCell);
@@ -288,11 +345,10 @@ void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, bool certain
         n += static_cast<int>(candidateCells_[q] >> i & 1);
       }
       const std::uint64_t at = passPos + static_cast<std::uint64_t>(i) * stride;
-      std::uint32_t choice = RandomStream::Bits24(key_, first + at + kinds);
       subCell = passSubCell + i;
       row.attempts.push_back(
           RowAttempts::Pack(8 * x + (subCell & 7), subCell >> 3,
-                            candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+                            PickListed(candidates_.data(), n, key_, first + at + kinds)));
       pos = at + kinds + 1;
       ++subCell;
     } while (certain && cells != 0);
@@ -315,9 +371,8 @@ void PlacementDraws::drawWithQualifyingKindsOneByOne(int x, int qualifying, RowA
     counter_ += static_cast<std::uint64_t>(kinds_);
     if (n == 0)
       continue;
-    std::uint32_t choice = RandomStream::Bits24(key_, counter_++);
-    row.attempts.push_back(RowAttempts::Pack(
-        8 * x + (i & 7), i >> 3, candidates_[(static_cast<std::uint64_t>(n) * choice) >> 24]));
+    row.attempts.push_back(RowAttempts::Pack(8 * x + (i & 7), i >> 3,
+                                             PickListed(candidates_.data(), n, key_, counter_++)));
   }
 }
 

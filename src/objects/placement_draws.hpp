@@ -50,6 +50,8 @@ struct RowAttempts {
 
 class DrawBytesAhead;
 
+enum class DrawMethod { kAllKinds, kQualifyingStrided, kQualifyingOneByOne };
+
 class PlacementDraws {
  public:
   PlacementDraws(const ObjectDensity& density, std::uint64_t key);
@@ -64,6 +66,7 @@ class PlacementDraws {
  private:
   void setDivisor(double divisor);
   void drawPixel(int x, int y, RowAttempts& row);
+  void setLimits(const std::uint8_t* densities);
   void drawWithAllKinds(int x, int highestLimit, RowAttempts& row);
   void drawWithQualifyingKinds(int x, int qualifying, bool certain, RowAttempts& row);
   void drawWithQualifyingKindsOneByOne(int x, int qualifying, RowAttempts& row);
@@ -84,7 +87,14 @@ class PlacementDraws {
   int limitOf_[256] = {};  // by density
   int lowestQualifyingDensity_ = 256;
 
-  // Per pixel: the limit of every kind (padded), and the kinds that qualify.
+  // Per pixel: the limit of every kind (padded), and the kinds that qualify,
+  // kept for the next pixel while its densities stay the same.
+  bool limitsValid_ = false;
+  std::vector<std::uint8_t> layerDensities_;
+  DrawMethod method_ = DrawMethod::kAllKinds;
+  int qualifying_ = 0;
+  int highestLimit_ = 0;
+  bool marksAreCandidates_ = false;  // one limit for every kind, candidates sparse
   std::vector<std::uint8_t> limits_;
   std::vector<std::uint8_t> qualifyingKind_;  // 0-based kind index
   std::vector<int> qualifyingLimit_;

@@ -36,6 +36,8 @@ PlacementWindow::PlacementWindow(PlacementFile& file, BandWriter& writer, int re
                                  int reachAbove)
     : file_(file),
       writer_(writer),
+      reachBelow_(reachBelow),
+      reachAbove_(reachAbove),
       bandsBelow_(BandsFor(reachBelow)),
       bandsAbove_(BandsFor(reachAbove)) {
   auto slots = std::bit_ceil(static_cast<unsigned>(bandsBelow_ + bandsAbove_ + 1));
@@ -55,6 +57,8 @@ void PlacementWindow::enterPixelRow(int y) {
   high_ = std::min(kBitmapSide - 1, y + bandsAbove_);
   if (high_ - low_ > slotMask_)
     throw std::logic_error("placement window too small");
+  rowLow_ = std::max(0, kSubCellsPerPixelSide * y - reachBelow_);
+  rowHigh_ = std::min(kSubCellGridSide - 1, kSubCellsPerPixelSide * y + 7 + reachAbove_);
 }
 
 void PlacementWindow::finish() {
@@ -79,6 +83,11 @@ bool PlacementWindow::anyInSquare(int u0, int u1, int v0, int v1) const {
       return true;
   }
   return false;
+}
+
+void PlacementWindow::prefetchColumn(int sx) const {
+  for (int v = rowLow_; v <= rowHigh_; ++v)
+    __builtin_prefetch(row(v) + sx, 1);
 }
 
 // Marks the pages written as it goes, so that no one has to look for them.

@@ -31,6 +31,11 @@ class PlacementWindow {
   // Inclusive sub-cell ranges, already clipped to the grid and inside the
   // rows the current pixel row can reach.
   bool anyInSquare(int u0, int u1, int v0, int v1) const;
+  // Starts loading the cache line holding sub-cell column sx in every row the
+  // current pixel row's squares can reach. Placement calls it a little ahead
+  // of use: a clean band was last written by the band writer, often on the
+  // other core, and waiting for it there was most of the overlap tests' time.
+  void prefetchColumn(int sx) const;
   void fillSquare(int u0, int u1, int v0, int v1, std::uint8_t kind);
   void set(int sx, int sy, std::uint8_t kind) { fillSquare(sx, sx, sy, sy, kind); }
 
@@ -43,6 +48,8 @@ class PlacementWindow {
 
   PlacementFile& file_;
   BandWriter& writer_;
+  int reachBelow_;
+  int reachAbove_;
   int bandsBelow_;
   int bandsAbove_;
   int slotMask_;
@@ -50,6 +57,8 @@ class PlacementWindow {
   std::vector<BandPages> pages_;  // per slot: the pages holding a nonzero byte
   int low_ = 0;                   // live bands low_..high_
   int high_ = -1;
+  int rowLow_ = 0;  // sub-cell rows the current pixel row can reach
+  int rowHigh_ = -1;
 };
 
 }  // namespace brackwyn
