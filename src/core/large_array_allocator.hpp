@@ -1,7 +1,7 @@
 // An allocator for the flat arrays of many megabytes that the stages fill
 // once and walk through row by row (height layers and grid, cell heights and
-// colours). Such arrays come from platform::AllocateLarge, in huge pages where
-// the system offers them; smaller ones from the ordinary heap.
+// colours). Such arrays come from platform::AllocateLarge, smaller ones from
+// the ordinary heap.
 //
 // Elements added without a value (resize(n)) are left unset, so a stage that
 // writes every element does not pay for zeroing them first, and its threads
@@ -59,7 +59,6 @@ class LargeArrayAllocator {
 
  private:
   static constexpr std::size_t kLimit = ~std::size_t{0} / sizeof(T);
-  // Below a few huge pages the rounding would cost more than the faults save.
   static bool IsLarge(std::size_t n) { return n * sizeof(T) >= (std::size_t{4} << 20); }
 };
 

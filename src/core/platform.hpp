@@ -63,9 +63,15 @@ std::error_code DataRanges(NativeFile file, std::uint64_t begin, std::uint64_t e
 // the file drops the lock, and so does the end of the process, however it ends.
 std::error_code TryLockExclusive(NativeFile file, bool& taken);
 
-// Memory for an array of many megabytes, aligned to 2 MiB and, where the
-// system offers it, backed by huge pages: a fault every 2 MiB instead of one
-// every 4 KiB when the array is first written. Null when out of memory.
+// Memory for an array of many megabytes, kept apart from the ordinary heap,
+// which after a few large frees serves such arrays from memory it keeps: with
+// it, the example world's run with objects peaked at 117 MiB instead of 111 to
+// 112. In small pages: huge pages save faults only when reused at once, while
+// a run starts on memory freed seconds or minutes before, and on a virtual
+// machine that hands freed memory back to its host, fresh huge pages were
+// first touched at a quarter of the speed of small ones (100 MiB: 0.21 to
+// 0.27 s against 0.06 s; default runs 0.25 to 0.32 s against 0.14 to 0.18 s).
+// Null when out of memory.
 void* AllocateLarge(std::size_t bytes) noexcept;
 void FreeLarge(void* memory) noexcept;
 

@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -224,14 +223,10 @@ std::error_code TryLockExclusive(NativeFile file, bool& taken) {
 }
 
 void* AllocateLarge(std::size_t bytes) noexcept {
-  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  constexpr std::size_t kAlignment = std::size_t{2} << 20;  // as the peak above was measured
   void* memory = nullptr;
-  if (::posix_memalign(&memory, kHugePage, bytes) != 0)
+  if (::posix_memalign(&memory, kAlignment, bytes) != 0)
     return nullptr;
-#if defined(MADV_HUGEPAGE)
-  // Only advice: without huge pages the memory is still there, in small pages.
-  ::madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
   return memory;
 }
 
