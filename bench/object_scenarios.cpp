@@ -1,7 +1,8 @@
 // Whole runs, each in its own child process so that its peak memory is its
 // own, with the thread count and the instruction sets first:
 //   (d) the default run (objects off) against the floor, alternately, each in
-//       a process of its own, then all in this one process;
+//       a process of its own, straight after the one before and after a
+//       pause, then all in this one process;
 //   (a) the example world with its kinds over the full default box;
 //   (b) a dense case: 12 kinds, density 255 everywhere, divisor 64, base and
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
@@ -28,6 +29,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -140,17 +142,6 @@ const char* SampleInstructionSet() {
   return "portable C++";
 }
 
-// Whether the large grids can get huge pages: the system's setting.
-std::string HugePageMode() {
-  std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
-  std::string modes;
-  std::getline(setting, modes);
-  auto open = modes.find('['), close = modes.find(']');
-  if (open == std::string::npos || close == std::string::npos)
-    return "unknown";
-  return modes.substr(open + 1, close - open - 1);
-}
-
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -172,14 +163,43 @@ std::vector<double> DefaultRunFigures(const std::filesystem::path& world) {
   return figures;
 }
 
+// Where each run and floor is measured.
+enum class Setting {
+  kOwnProcesses,
+  kOwnProcessesAfterPause,
+  kOneProcess,
+};
+
+// Long enough for a virtual machine's balloon device to have handed the
+// memory the last process freed back to the host, as it has by the time a
+// modder starts a run.
+constexpr std::chrono::seconds kSettlePause{3};
+
+const char* Describe(Setting setting) {
+  switch (setting) {
+    case Setting::kOwnProcesses:
+      return "each run and floor in a process of its own";
+    case Setting::kOwnProcessesAfterPause:
+      return "each run and floor in a process of its own, after a 3 s pause";
+    case Setting::kOneProcess:
+      return "all in this one process";
+  }
+  return "";
+}
+
 // Run and floor alternately, so that both see the same load on the machine.
 // A modder's run is the first of its process, from the command line or the
-// window, so each run and each floor gets a process of its own. Measured in
-// one process instead, the floor reads into a heap that the run before it has
-// faulted in already, and the run into one left by the floor: both are shown.
-void CompareDefaultRunWithFloor(const std::filesystem::path& world, bool ownProcesses) {
+// window, so each run and each floor gets a process of its own; straight
+// after the one before, it finds memory that process has just freed, and
+// after a pause, memory the system has handed back. Measured in one process
+// instead, the floor reads into a heap that the run before it has faulted in
+// already, and the run into one left by the floor. All three are shown.
+void CompareDefaultRunWithFloor(const std::filesystem::path& world, Setting setting) {
   constexpr int kRounds = 7;
+  const bool ownProcesses = setting != Setting::kOneProcess;
   auto measure = [&](const std::function<std::vector<double>()>& work) {
+    if (setting == Setting::kOwnProcessesAfterPause)
+      std::this_thread::sleep_for(kSettlePause);
     if (ownProcesses)
       return bench::MeasureAllInChild(work);
     return bench::ChildMeasurements{work(), 0};
@@ -202,9 +222,7 @@ void CompareDefaultRunWithFloor(const std::filesystem::path& world, bool ownProc
   }
   bench::RemoveFloorFile(world);
   double floor = Median(floors), run = Median(runs);
-  std::printf(
-      "(d) default run, objects off, medians of %d, %s\n", kRounds,
-      ownProcesses ? "each run and floor in a process of its own" : "all in this one process");
+  std::printf("(d) default run, objects off, medians of %d, %s\n", kRounds, Describe(setting));
   std::printf("  whole run %.3f s, floor %.3f s: %.2fx the floor (target 1.5x)\n", run, floor,
               run / floor);
   for (std::size_t stage = 0; stage < stages.size(); ++stage)
@@ -241,16 +259,16 @@ int main(int argc, char** argv) {
       throw std::runtime_error("no objects.csv in \"" + world.string() +
                                "\": run make_example_world again");
     std::printf(
-        "threads %d; random draws with %s, bitmap samples with %s; huge pages: %s; cores %.0f ns "
-        "round trip\n\n",
-        ThreadCount(), DrawInstructionSet(), SampleInstructionSet(), HugePageMode().c_str(),
+        "threads %d; random draws with %s, bitmap samples with %s; cores %.0f ns round trip\n\n",
+        ThreadCount(), DrawInstructionSet(), SampleInstructionSet(),
         bench::CoreRoundTripNanoseconds());
     if (wanted("d")) {
-      CompareDefaultRunWithFloor(world, true);
+      CompareDefaultRunWithFloor(world, Setting::kOwnProcesses);
+      CompareDefaultRunWithFloor(world, Setting::kOwnProcessesAfterPause);
       // The one process is a child too: the heap it leaves behind would
       // otherwise count in the peak memory of the scenarios below.
       bench::MeasureInChild([&] {
-        CompareDefaultRunWithFloor(world, false);
+        CompareDefaultRunWithFloor(world, Setting::kOneProcess);
         return 0.0;
       });
     }
