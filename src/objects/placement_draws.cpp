@@ -194,11 +194,11 @@ void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
   if (!limitsValid_ || !SameBytes(densities, layerDensities_.data(), layerDensities_.size()))
     setLimits(densities);
   if (method_ == DrawMethod::kAllKinds)
-    drawWithAllKinds(x, highestLimit_, row);
+    drawWithAllKinds(x, row);
   else if (method_ == DrawMethod::kQualifyingStrided)
-    drawWithQualifyingKinds(x, qualifying_, highestLimit_ > 255, row);
+    drawWithQualifyingKinds(x, row);
   else
-    drawWithQualifyingKindsOneByOne(x, qualifying_, row);
+    drawWithQualifyingKindsOneByOne(x, row);
 }
 
 void PlacementDraws::setLimits(const std::uint8_t* densities) {
@@ -231,10 +231,10 @@ void PlacementDraws::setLimits(const std::uint8_t* densities) {
 // to the next. Sub-cells in between have no candidate and use exactly
 // kindCount draws each; a sub-cell with a candidate uses one more, which
 // shifts the draws of every later sub-cell by one.
-void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row) {
+void PlacementDraws::drawWithAllKinds(int x, RowAttempts& row) {
   const std::uint64_t first = counter_;
   const auto kinds = static_cast<std::size_t>(kinds_);
-  const auto lowBound = static_cast<std::uint8_t>(highestLimit);
+  const auto lowBound = static_cast<std::uint8_t>(highestLimit_);
   // Every draw the pixel can use: its sub-cells' and one choice each.
   const std::size_t most = (kinds + 1) * static_cast<std::size_t>(kSubCellsPerPixel);
   const std::uint8_t* made = nullptr;
@@ -307,8 +307,9 @@ void PlacementDraws::drawWithAllKinds(int x, int highestLimit, RowAttempts& row)
 // sub-cell with a candidate, and kindCount + 1 when one kind is, which holds
 // for every sub-cell. Where it stops holding, the draws are computed again
 // from there; candidates are rare, so most pixels take one pass.
-void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, bool certain,
-                                             RowAttempts& row) {
+void PlacementDraws::drawWithQualifyingKinds(int x, RowAttempts& row) {
+  const int qualifying = qualifying_;
+  const bool certain = highestLimit_ > 255;
   const std::uint64_t first = counter_;
   const auto kinds = static_cast<std::uint64_t>(kinds_);
   const std::uint64_t stride = kinds + (certain ? 1 : 0);
@@ -359,7 +360,8 @@ void PlacementDraws::drawWithQualifyingKinds(int x, int qualifying, bool certain
 
 // One draw at a time: the cheapest where few kinds qualify but many sub-cells
 // have a candidate, each of which would cost the strided draws a pass.
-void PlacementDraws::drawWithQualifyingKindsOneByOne(int x, int qualifying, RowAttempts& row) {
+void PlacementDraws::drawWithQualifyingKindsOneByOne(int x, RowAttempts& row) {
+  const int qualifying = qualifying_;
   for (int i = 0; i < kSubCellsPerPixel; ++i) {
     int n = 0;
     for (int j = 0; j < qualifying; ++j) {

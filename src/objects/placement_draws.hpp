@@ -67,9 +67,10 @@ class PlacementDraws {
   void setDivisor(double divisor);
   void drawPixel(int x, int y, RowAttempts& row);
   void setLimits(const std::uint8_t* densities);
-  void drawWithAllKinds(int x, int highestLimit, RowAttempts& row);
-  void drawWithQualifyingKinds(int x, int qualifying, bool certain, RowAttempts& row);
-  void drawWithQualifyingKindsOneByOne(int x, int qualifying, RowAttempts& row);
+  // Each draws pixel x with the limits of the last setLimits().
+  void drawWithAllKinds(int x, RowAttempts& row);
+  void drawWithQualifyingKinds(int x, RowAttempts& row);
+  void drawWithQualifyingKindsOneByOne(int x, RowAttempts& row);
   // n / kindCount for n below 2^16: a multiplication by the rounded-up
   // reciprocal is exact there, because its error stays below 2^-16 while the
   // fraction of n / kindCount is never closer to 1 than 1 / 255.
