@@ -15,4 +15,7 @@ std::string CellRowProgressText(std::string_view what, int y0);
 // txtLog.
 void CreateVHGT(RunContext& run);
 
+// What this processor computes height steps with, for benchmarks to name.
+const char* HeightStepInstructionSet();
+
 }  // namespace brackwyn

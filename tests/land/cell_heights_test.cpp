@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "support/test_support.hpp"
 
@@ -99,6 +100,22 @@ TEST_F(CreateVHGTTest, ClipsStepsBeyondEightBitsAndReportsEachVertexInOrder) {
             "x: 0 y: 10\r\nx: 1 y: 10\r\nx: 0 y: 11\r\n");
   // Clipped steps are not made up for: the rest of the row stays offset.
   EXPECT_EQ(Decode(0, 6, 0), 0 - 1 + 1);
+}
+
+TEST_F(CreateVHGTTest, StepsBeyondSixteenBitsClipToTheirSign) {
+  // Cell (1, 0): differences of up to 65535, early and late in the row.
+  const std::pair<int, int> heights[] = {{1, 32767}, {2, -32768}, {47, -32768}, {48, 32767}};
+  for (auto [dx, height] : heights)
+    grid().at(64 + dx, 0) = static_cast<std::int16_t>(height);
+  CreateVHGT(run.context);
+
+  const std::pair<int, int> steps[] = {{1, 127},   {2, -128}, {3, 127},
+                                       {47, -128}, {48, 127}, {49, -128}};
+  for (auto [dx, step] : steps)
+    EXPECT_EQ(Step(cells(), CellIndex(1, 0), dx, 0), step) << "dx " << dx;
+  EXPECT_EQ(log(),
+            "x: 65 y: 0\r\nx: 66 y: 0\r\nx: 67 y: 0\r\n"
+            "x: 111 y: 0\r\nx: 112 y: 0\r\nx: 113 y: 0\r\n");
 }
 
 TEST_F(CreateVHGTTest, AVertexIsReportedByEveryCellThatHoldsItOutOfRange) {
