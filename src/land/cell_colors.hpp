@@ -16,4 +16,7 @@ VertexColor ColorOfHeight(const VertexColorPalette& palette, int height);
 // Colours every vertex of every cell from the palette (all white when vertex colours are off).
 void CreateVCLR(RunContext& run);
 
+// What this processor colours vertices with, for benchmarks to name.
+const char* VertexColorInstructionSet();
+
 }  // namespace brackwyn
