@@ -36,6 +36,16 @@ void LoadLayer(RunContext& run, WorkerTeam& team, const std::string& fileName,
   }
 }
 
+// Zeroed by all threads: first touched, each part of the grid is handed out
+// by the system on the thread that zeroes it, in parallel.
+void ZeroGrid(WorkerTeam& team, HeightGrid& grid) {
+  grid.allocateUnset();
+  team.forEach(kHeightGridSide, [&](int begin, int end) {
+    std::fill(grid.row(begin), grid.row(begin) + std::size_t{kHeightGridSide} * (end - begin),
+              std::int16_t{0});
+  });
+}
+
 }  // namespace
 
 void LoadElevation(RunContext& run) {
@@ -47,11 +57,11 @@ void LoadElevation(RunContext& run) {
   layers.coast.allocateUnset();
   layers.interior.allocateUnset();
   layers.mountain.allocateUnset();
-  run.state.heightGrid.allocate();
 
   run.progress.ShowProgress(" - Loading height bitmaps");
   const RunParameters& parameters = run.state.parameters;
   WorkerTeam team(ThreadCount());
+  ZeroGrid(team, run.state.heightGrid);
   LoadLayer(run, team, parameters.coastBitmapName, "coast height bitmap (txtBitmapCoast)",
             layers.coast);
   LoadLayer(run, team, parameters.interiorBitmapName, "interior height bitmap (txtBitmapInterior)",

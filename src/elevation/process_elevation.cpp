@@ -1,6 +1,7 @@
 #include "elevation/process_elevation.hpp"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,11 @@
 #include "elevation/height_scaling.hpp"
 #include "model/control_names.hpp"
 #include "model/control_table.hpp"
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define BRACKWYN_X86_PERMUTE 1
+#endif
 
 namespace brackwyn {
 namespace {
@@ -115,24 +121,125 @@ int MergedHeight(const LayerTables& tables, std::uint8_t coast, std::uint8_t int
                  " world units.");
 }
 
+// The three layers' samples of one row.
+struct LayerRows {
+  const std::uint8_t* coast;
+  const std::uint8_t* interior;
+  const std::uint8_t* mountain;
+};
+
+// Merges one row; false when a sum leaves 16 bits.
+bool MergeRowPortable(const LayerTables& tables, LayerRows row, std::int16_t* merged) {
+  int low = 0;
+  int high = 0;
+  for (int x = 0; x < kBitmapSide; ++x) {
+    int sum = MergedHeight(tables, row.coast[x], row.interior[x], row.mountain[x]);
+    merged[x] = static_cast<std::int16_t>(sum);
+    low = std::min(low, sum);
+    high = std::max(high, sum);
+  }
+  return low >= kHeightMin && high <= kHeightMax;
+}
+
+// Whether every choice of samples sums to a height in 16 bits, so that the
+// merge may add in 16 bits without checking.
+bool SumsAlwaysFit(const LayerTables& tables) {
+  auto [coastLow, coastHigh] = std::ranges::minmax(tables.coast);
+  auto [interiorLow, interiorHigh] = std::ranges::minmax(tables.interior);
+  auto [mountainLow, mountainHigh] = std::ranges::minmax(tables.mountain);
+  return coastLow + interiorLow + mountainLow >= kHeightMin &&
+         coastHigh + interiorHigh + mountainHigh <= kHeightMax;
+}
+
+#if defined(BRACKWYN_X86_PERMUTE)
+static_assert(kBitmapSide % 64 == 0);
+
+// A table's low and high bytes, each as four 64-byte quarters that byte
+// permutes look up in.
+struct SplitTable {
+  explicit SplitTable(const SampleTable& table) {
+    for (int v = 0; v < kSampleValues; ++v) {
+      low[v] = static_cast<std::uint8_t>(table[v]);
+      high[v] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(table[v]) >> 8);
+    }
+  }
+  alignas(64) std::array<std::uint8_t, kSampleValues> low;
+  alignas(64) std::array<std::uint8_t, kSampleValues> high;
+};
+
+struct SplitTables {
+  explicit SplitTables(const LayerTables& tables)
+      : coast(tables.coast), interior(tables.interior), mountain(tables.mountain) {}
+  SplitTable coast;
+  SplitTable interior;
+  SplitTable mountain;
+};
+
+// 64 look-ups in a 256-entry byte table: bit 7 of a sample picks the half,
+// the permute the entry within it.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline __m512i LookUp(
+    const std::uint8_t* table, __m512i samples) {
+  __m512i lowerHalf =
+      _mm512_permutex2var_epi8(_mm512_loadu_si512(table), samples, _mm512_loadu_si512(table + 64));
+  __m512i upperHalf = _mm512_permutex2var_epi8(_mm512_loadu_si512(table + 128), samples,
+                                               _mm512_loadu_si512(table + 192));
+  return _mm512_mask_blend_epi8(_mm512_movepi8_mask(samples), lowerHalf, upperHalf);
+}
+
+// Adds a layer's heights for 64 samples to two sums of 32 heights each,
+// which hold the samples in the lane order the byte unpacks give.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline void AddLayer(
+    const SplitTable& table, const std::uint8_t* samples, __m512i& first, __m512i& second) {
+  __m512i indices = _mm512_loadu_si512(samples);
+  __m512i low = LookUp(table.low.data(), indices);
+  __m512i high = LookUp(table.high.data(), indices);
+  first = _mm512_add_epi16(first, _mm512_unpacklo_epi8(low, high));
+  second = _mm512_add_epi16(second, _mm512_unpackhi_epi8(low, high));
+}
+
+// 64 samples a step, added in 16 bits: only for tables whose sums always fit.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void MergeRowVbmi(const SplitTables& tables,
+                                                                         LayerRows row,
+                                                                         std::int16_t* merged) {
+  // Unpacking leaves each 128-bit lane's first eight samples in `first` and
+  // its last eight in `second`; these put the samples back in order.
+  const __m512i firstHalf = _mm512_setr_epi64(0, 1, 8, 9, 2, 3, 10, 11);
+  const __m512i secondHalf = _mm512_setr_epi64(4, 5, 12, 13, 6, 7, 14, 15);
+  for (int x = 0; x < kBitmapSide; x += 64) {
+    __m512i first = _mm512_setzero_si512();
+    __m512i second = _mm512_setzero_si512();
+    AddLayer(tables.coast, row.coast + x, first, second);
+    AddLayer(tables.interior, row.interior + x, first, second);
+    AddLayer(tables.mountain, row.mountain + x, first, second);
+    _mm512_storeu_si512(merged + x, _mm512_permutex2var_epi64(first, firstHalf, second));
+    _mm512_storeu_si512(merged + x + 32, _mm512_permutex2var_epi64(first, secondHalf, second));
+  }
+}
+
+bool HasVbmi() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi");
+}
+#endif
+
 // Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
 // or end.
 int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid& grid, int begin,
               int end) {
-  for (int y = begin; y < end; ++y) {
-    const std::uint8_t* coast = layers.coast.row(y);
-    const std::uint8_t* interior = layers.interior.row(y);
-    const std::uint8_t* mountain = layers.mountain.row(y);
-    std::int16_t* merged = grid.row(y);
-    int low = 0;
-    int high = 0;
-    for (int x = 0; x < kBitmapSide; ++x) {
-      int sum = MergedHeight(tables, coast[x], interior[x], mountain[x]);
-      merged[x] = static_cast<std::int16_t>(sum);
-      low = std::min(low, sum);
-      high = std::max(high, sum);
+#if defined(BRACKWYN_X86_PERMUTE)
+  static const bool vbmi = HasVbmi();
+  if (vbmi && SumsAlwaysFit(tables)) {
+    const SplitTables split(tables);
+    for (int y = begin; y < end; ++y) {
+      MergeRowVbmi(split, {layers.coast.row(y), layers.interior.row(y), layers.mountain.row(y)},
+                   grid.row(y));
     }
-    if (low < kHeightMin || high > kHeightMax)
+    return end;
+  }
+#endif
+  for (int y = begin; y < end; ++y) {
+    LayerRows row{layers.coast.row(y), layers.interior.row(y), layers.mountain.row(y)};
+    if (!MergeRowPortable(tables, row, grid.row(y)))
       return y;
   }
   return end;
@@ -169,6 +276,14 @@ void SetBorder(HeightGrid& grid) {
 }
 
 }  // namespace
+
+const char* MergeInstructionSet() {
+#if defined(BRACKWYN_X86_PERMUTE)
+  if (HasVbmi())
+    return "AVX-512 with VBMI";
+#endif
+  return "portable C++";
+}
 
 void ProcessElevation(RunContext& run) {
   run.progress.StartStage();

@@ -12,4 +12,8 @@ inline constexpr int kMergedRowsPerYield = 64;
 // each block of rows.
 void ProcessElevation(RunContext& run);
 
+// What this processor merges the layers with where their sums cannot leave
+// 16 bits (elsewhere it is portable C++), for benchmarks to name.
+const char* MergeInstructionSet();
+
 }  // namespace brackwyn
