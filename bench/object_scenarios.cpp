@@ -36,7 +36,10 @@
 
 #include "bench_support.hpp"
 #include "core/thread_count.hpp"
+#include "elevation/process_elevation.hpp"
 #include "gray_bitmap_writer.hpp"
+#include "land/cell_colors.hpp"
+#include "land/cell_heights.hpp"
 #include "objects/object_counts_text.hpp"
 #include "objects/placement_files.hpp"
 #include "pipeline/pipeline.hpp"
@@ -258,10 +261,13 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(world / "objects.csv"))
       throw std::runtime_error("no objects.csv in \"" + world.string() +
                                "\": run make_example_world again");
+    std::printf("threads %d; cores %.0f ns round trip\n", ThreadCount(),
+                bench::CoreRoundTripNanoseconds());
     std::printf(
-        "threads %d; random draws with %s, bitmap samples with %s; cores %.0f ns round trip\n\n",
-        ThreadCount(), DrawInstructionSet(), SampleInstructionSet(),
-        bench::CoreRoundTripNanoseconds());
+        "instruction sets: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
+        "vertex colours %s\n\n",
+        DrawInstructionSet(), SampleInstructionSet(), MergeInstructionSet(),
+        HeightStepInstructionSet(), VertexColorInstructionSet());
     if (wanted("d")) {
       CompareDefaultRunWithFloor(world, Setting::kOwnProcesses);
       CompareDefaultRunWithFloor(world, Setting::kOwnProcessesAfterPause);
