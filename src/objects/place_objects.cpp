@@ -96,7 +96,7 @@ class Placer {
   void readColumns();
   void yield();
   void placeRow(int y);
-  void prefetchAhead(int x);
+  void prefetchAhead(int x, const RowAttempts& row);
   void tryPlace(int kind, int sx, int sy);
   void showRowProgress(int y);
 
@@ -226,7 +226,7 @@ void Placer::placeRow(int y) {
   const RowAttempts* row = &draws_->take(y, settings, counter_);
   std::size_t next = 0;
   for (int x = settings.x1; x <= settings.x2; ++x) {
-    prefetchAhead(x);
+    prefetchAhead(x, *row);
     const auto pixel = static_cast<std::size_t>(x - row->from);
     for (; next < row->pixelEnd[pixel]; ++next) {
       std::uint32_t attempt = row->attempts[next];
@@ -243,11 +243,17 @@ void Placer::placeRow(int y) {
 }
 
 // One cache line of a band row holds the sub-cells of eight pixels; the
-// lines of the pixels two lines ahead are asked for as a line begins.
-void Placer::prefetchAhead(int x) {
+// lines of the pixels two lines ahead are asked for as a line begins, when
+// those pixels have attempts: asking for lines no attempt reads costs more
+// than it saves where densities are sparse.
+void Placer::prefetchAhead(int x, const RowAttempts& row) {
   constexpr int kPixelsPerLine = 64 / kSubCellsPerPixelSide;
   constexpr int kPixelsAhead = 2 * kPixelsPerLine;
   if (x % kPixelsPerLine != 0 || x + kPixelsAhead >= kBitmapSide)
+    return;
+  const auto first = static_cast<std::size_t>(x + kPixelsAhead - row.from);
+  const std::size_t end = std::min(first + kPixelsPerLine, row.pixelEnd.size());
+  if (first >= end || row.pixelEnd[end - 1] == row.pixelEnd[first - 1])
     return;
   const int sx = kSubCellsPerPixelSide * (x + kPixelsAhead);
   base_.prefetchColumn(sx);
