@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/parallel_for.hpp"
+#include "core/processor_features.hpp"
 #include "core/run_error.hpp"
 #include "core/thread_count.hpp"
 #include "elevation/height_scaling.hpp"
@@ -215,11 +216,6 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void MergeRowVbmi(const S
     _mm512_storeu_si512(merged + x + 32, _mm512_permutex2var_epi64(first, secondHalf, second));
   }
 }
-
-bool HasVbmi() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vbmi");
-}
 #endif
 
 // Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
@@ -227,7 +223,7 @@ bool HasVbmi() {
 int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid& grid, int begin,
               int end) {
 #if defined(BRACKWYN_X86_PERMUTE)
-  static const bool vbmi = HasVbmi();
+  static const bool vbmi = HasAvx512Vbmi();
   if (vbmi && SumsAlwaysFit(tables)) {
     const SplitTables split(tables);
     for (int y = begin; y < end; ++y) {
@@ -279,7 +275,7 @@ void SetBorder(HeightGrid& grid) {
 
 const char* MergeInstructionSet() {
 #if defined(BRACKWYN_X86_PERMUTE)
-  if (HasVbmi())
+  if (HasAvx512Vbmi())
     return "AVX-512 with VBMI";
 #endif
   return "portable C++";

@@ -8,7 +8,13 @@
 
 #include "core/gray_bitmap.hpp"
 #include "core/parallel_for.hpp"
+#include "core/processor_features.hpp"
 #include "core/thread_count.hpp"
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define BRACKWYN_X86_PERMUTE 1
+#endif
 
 namespace brackwyn {
 
@@ -18,6 +24,7 @@ void ObjectDensity::allocate(int kindCount) {
     ownLayers[static_cast<std::size_t>(kind)] = kind;
   allocateForRows(ownLayers);
   std::fill(values_.begin(), values_.end(), 0);
+  std::fill(highest_.begin(), highest_.end(), 0);
 }
 
 void ObjectDensity::allocateForRows(const std::vector<int>& layerOfKind) {
@@ -28,7 +35,8 @@ void ObjectDensity::allocateForRows(const std::vector<int>& layerOfKind) {
   std::size_t pixels = std::size_t{kBitmapSide} * kBitmapSide;
   values_.clear();
   values_.resize(pixels * static_cast<std::size_t>(layerCount_));
-  highest_.assign(pixels, 0);
+  highest_.clear();
+  highest_.resize(pixels);
 }
 
 void ObjectDensity::release() {
@@ -39,13 +47,101 @@ void ObjectDensity::release() {
 }
 
 void ObjectDensity::setRow(int kind, int y, const std::uint8_t* row) {
-  const auto stride = static_cast<std::size_t>(layerCount_);
-  const std::size_t first = PixelIndex(0, y);
-  std::uint8_t* out = values_.data() + first * stride + layerIndex(kind);
-  std::uint8_t* highest = highest_.data() + first;
+  const std::size_t layers = static_cast<std::size_t>(layerCount_);
+  std::copy_n(
+      row, kBitmapSide,
+      values_.data() + (PixelIndex(0, y) * layers) + layerIndex(kind) * std::size_t{kBitmapSide});
+}
+
+namespace {
+
+// One row's layers, stored one after another in `byLayer`, side by side in
+// `row`, and each pixel's highest density in `highest`.
+void InterleaveRowPortable(const std::uint8_t* byLayer, std::size_t layers, std::uint8_t* row,
+                           std::uint8_t* highest) {
   for (std::size_t x = 0; x < kBitmapSide; ++x) {
-    out[x * stride] = row[x];
-    highest[x] = std::max(highest[x], row[x]);
+    std::uint8_t top = 0;
+    for (std::size_t layer = 0; layer < layers; ++layer) {
+      const std::uint8_t value = byLayer[layer * kBitmapSide + x];
+      row[x * layers + layer] = value;
+      top = std::max(top, value);
+    }
+    highest[x] = top;
+  }
+}
+
+#if defined(BRACKWYN_X86_PERMUTE)
+static_assert(kBitmapSide % 64 == 0);
+
+constexpr std::size_t kMostPermutedLayers = 8;
+
+// For 64 pixels of `layers` layers: output vector j's byte p holds layer
+// (64 j + p) % layers of pixel (64 j + p) / layers. Each layer's bytes of a
+// vector are picked from its 64 samples by one masked byte permute.
+class InterleavePermutes {
+ public:
+  explicit InterleavePermutes(std::size_t layers) : layers_(layers) {
+    for (std::size_t j = 0; j < layers; ++j) {
+      for (std::size_t p = 0; p < 64; ++p) {
+        const std::size_t at = 64 * j + p;
+        const std::size_t layer = at % layers;
+        indices_[j][layer][p] = static_cast<std::uint8_t>(at / layers);
+        masks_[j][layer] |= std::uint64_t{1} << p;
+      }
+    }
+  }
+
+  __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void interleave(
+      const std::uint8_t* byLayer, std::uint8_t* row, std::uint8_t* highest) const {
+    for (std::size_t x = 0; x < kBitmapSide; x += 64) {
+      __m512i samples[kMostPermutedLayers];
+      __m512i top = _mm512_setzero_si512();
+      for (std::size_t layer = 0; layer < layers_; ++layer) {
+        samples[layer] = _mm512_loadu_si512(byLayer + layer * kBitmapSide + x);
+        top = _mm512_max_epu8(top, samples[layer]);
+      }
+      _mm512_storeu_si512(highest + x, top);
+      for (std::size_t j = 0; j < layers_; ++j) {
+        __m512i out = _mm512_setzero_si512();
+        for (std::size_t layer = 0; layer < layers_; ++layer) {
+          out = _mm512_mask_permutexvar_epi8(
+              out, masks_[j][layer], _mm512_loadu_si512(indices_[j][layer].data()), samples[layer]);
+        }
+        _mm512_storeu_si512(row + x * layers_ + 64 * j, out);
+      }
+    }
+  }
+
+ private:
+  std::size_t layers_;
+  std::array<std::array<std::array<std::uint8_t, 64>, kMostPermutedLayers>, kMostPermutedLayers>
+      indices_{};
+  std::array<std::array<std::uint64_t, kMostPermutedLayers>, kMostPermutedLayers> masks_{};
+};
+#endif
+
+}  // namespace
+
+void ObjectDensity::interleaveRows(int begin, int end) {
+  const std::size_t layers = static_cast<std::size_t>(layerCount_);
+  std::vector<std::uint8_t> byLayer(layers * kBitmapSide);
+#if defined(BRACKWYN_X86_PERMUTE)
+  static const bool vbmi = HasAvx512Vbmi();
+  std::optional<InterleavePermutes> permutes;
+  if (vbmi && layers >= 2 && layers <= kMostPermutedLayers)
+    permutes.emplace(layers);
+#endif
+  for (int y = begin; y < end; ++y) {
+    std::uint8_t* row = values_.data() + PixelIndex(0, y) * layers;
+    std::uint8_t* highest = highest_.data() + PixelIndex(0, y);
+    std::copy_n(row, byLayer.size(), byLayer.data());
+#if defined(BRACKWYN_X86_PERMUTE)
+    if (permutes) {
+      permutes->interleave(byLayer.data(), row, highest);
+      continue;
+    }
+#endif
+    InterleaveRowPortable(byLayer.data(), layers, row, highest);
   }
 }
 
@@ -104,6 +200,7 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
       }
     });
   }
+  team.forEach(kBitmapSide, [&](int begin, int end) { density.interleaveRows(begin, end); });
 }
 
 }  // namespace brackwyn

@@ -21,8 +21,9 @@ class ObjectDensity {
  public:
   // All densities 0, every kind with a layer of its own.
   void allocate(int kindCount);
-  // Densities unset, for a loader that sets every row of every layer. Kind k
-  // reads layer layerOfKind[k - 1]; kinds with the same bitmap share one.
+  // Densities unset, for a loader that sets every row of every layer and
+  // then interleaves every row. Kind k reads layer layerOfKind[k - 1]; kinds
+  // with the same bitmap share one.
   void allocateForRows(const std::vector<int>& layerOfKind);
   void release();
 
@@ -32,8 +33,14 @@ class ObjectDensity {
   const std::vector<int>& layerOfKind() const { return layerOfKind_; }
 
   // Stores the samples of bitmap row y, row[0..3327], as the densities of
-  // `kind` (1-based) and of every kind sharing its layer.
+  // `kind` (1-based) and of every kind sharing its layer. A row keeps its
+  // layers one after another, each written in one piece, until it is
+  // interleaved: a loader that wrote each layer straight into its pixels'
+  // places would pass over the whole grid once per layer.
   void setRow(int kind, int y, const std::uint8_t* row);
+  // Puts the layers of rows [begin, end) side by side, pixel by pixel, and
+  // sets their highest densities; once every layer of those rows is set.
+  void interleaveRows(int begin, int end);
 
   // Sets one density of a freshly allocated grid (densities only rise here).
   void set(int kind, int x, int y, std::uint8_t value) {

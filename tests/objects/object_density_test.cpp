@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
 #include <string>
+#include <vector>
 
 #include "core/run_error.hpp"
 #include "object_world.hpp"
@@ -42,6 +45,38 @@ TEST(LoadObjectDensities, SamplesTheMiddleByteOfEveryKindWithCaptions) {
                                       "Brackwyn 1.3.1 - Loading objects - 50% Complete",
                                       "Brackwyn 1.3.1 - Loading objects - 75% Complete",
                                       "Brackwyn 1.3.1 - Loading objects - 100% Complete"}));
+}
+
+// Interleaving takes a different path for one layer, for up to eight and
+// beyond; every layer count must put each density at its pixel.
+TEST(ObjectDensity, InterleavedRowsHoldEveryLayerAtItsPixel) {
+  for (int layers : {1, 2, 3, 5, 6, 8, 9, 13}) {
+    std::vector<int> layerOfKind(static_cast<std::size_t>(layers));
+    std::iota(layerOfKind.begin(), layerOfKind.end(), 0);
+    ObjectDensity density;
+    density.allocateForRows(layerOfKind);
+    std::vector<std::uint8_t> row(kBitmapSide);
+    for (int y = 0; y < 3; ++y) {
+      for (int kind = 1; kind <= layers; ++kind) {
+        for (int x = 0; x < kBitmapSide; ++x)
+          row[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(Pattern(kind, x, y));
+        density.setRow(kind, y, row.data());
+      }
+    }
+    density.interleaveRows(0, 3);
+    int wrong = 0;
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < kBitmapSide; ++x) {
+        int highest = 0;
+        for (int kind = 1; kind <= layers; ++kind) {
+          wrong += density.at(kind, x, y) != Pattern(kind, x, y);
+          highest = std::max(highest, Pattern(kind, x, y));
+        }
+        wrong += density.highest(x, y) != highest;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << layers << " layers";
+  }
 }
 
 TEST(LoadObjectDensities, NamesAMissingOrShortBitmapAndItsKind) {
