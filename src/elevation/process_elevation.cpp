@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -218,40 +219,53 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void MergeRowVbmi(const S
 }
 #endif
 
-// Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
-// or end.
-int MergeRows(const HeightLayers& layers, const LayerTables& tables, HeightGrid& grid, int begin,
-              int end) {
+// Merges rows with the vector path where both the processor and the tables
+// allow it, chosen once for the whole merge.
+class RowMerger {
+ public:
+  explicit RowMerger(const LayerTables& tables) : tables_(tables) {
 #if defined(BRACKWYN_X86_PERMUTE)
-  static const bool vbmi = HasAvx512Vbmi();
-  if (vbmi && SumsAlwaysFit(tables)) {
-    const SplitTables split(tables);
+    if (HasAvx512Vbmi() && SumsAlwaysFit(tables))
+      split_.emplace(tables);
+#endif
+  }
+
+  // Merges rows [begin, end); returns the first row whose sum leaves 16 bits,
+  // or end.
+  int merge(const HeightLayers& layers, HeightGrid& grid, int begin, int end) const {
     for (int y = begin; y < end; ++y) {
-      MergeRowVbmi(split, {layers.coast.row(y), layers.interior.row(y), layers.mountain.row(y)},
-                   grid.row(y));
+      LayerRows row{layers.coast.row(y), layers.interior.row(y), layers.mountain.row(y)};
+#if defined(BRACKWYN_X86_PERMUTE)
+      if (split_) {
+        MergeRowVbmi(*split_, row, grid.row(y));
+        continue;
+      }
+#endif
+      if (!MergeRowPortable(tables_, row, grid.row(y)))
+        return y;
     }
     return end;
   }
+
+ private:
+  const LayerTables& tables_;
+#if defined(BRACKWYN_X86_PERMUTE)
+  std::optional<SplitTables> split_;
 #endif
-  for (int y = begin; y < end; ++y) {
-    LayerRows row{layers.coast.row(y), layers.interior.row(y), layers.mountain.row(y)};
-    if (!MergeRowPortable(tables, row, grid.row(y)))
-      return y;
-  }
-  return end;
-}
+};
 
 // Each layer is scaled on the way into the grid, in one pass over the three,
 // in blocks of rows split across the threads, yielding after each block.
 void MergeLayers(RunContext& run, const LayerTables& tables) {
   const HeightLayers& layers = run.state.layers;
   HeightGrid& grid = run.state.heightGrid;
+  const RowMerger merger(tables);
   WorkerTeam team(ThreadCount());
   for (int first = 0; first < kBitmapSide; first += kMergedRowsPerYield) {
     const int rows = std::min(kMergedRowsPerYield, kBitmapSide - first);
     std::atomic<int> lowestOverflow{kBitmapSide};
     team.forEach(rows, [&](int begin, int end) {
-      int found = MergeRows(layers, tables, grid, first + begin, first + end);
+      int found = merger.merge(layers, grid, first + begin, first + end);
       if (found == first + end)
         return;
       int seen = lowestOverflow.load();

@@ -6,6 +6,7 @@
 
 #include "core/number_text.hpp"
 #include "core/parallel_for.hpp"
+#include "core/processor_features.hpp"
 #include "core/thread_count.hpp"
 #include "land/cell_heights.hpp"
 #include "model/control_names.hpp"
@@ -113,11 +114,9 @@ __attribute__((target("avx2"))) void ColorVertexRowAvx2(const std::int16_t* heig
 using ColorVertexRowFunction = void (*)(const std::int16_t*, const HeightColorTable&,
                                         std::uint8_t*);
 
-// Chosen at run time, as the bitmap samples' path is: one executable serves
-// every processor.
 ColorVertexRowFunction ChooseColorVertexRow() {
 #if defined(BRACKWYN_X86_GATHER)
-  if (__builtin_cpu_supports("avx2"))
+  if (HasAvx2())
     return ColorVertexRowAvx2;
 #endif
   return ColorVertexRowPortable;

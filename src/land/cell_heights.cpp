@@ -1,5 +1,6 @@
 #include "land/cell_heights.hpp"
 #include "core/parallel_for.hpp"
+#include "core/processor_features.hpp"
 #include "core/thread_count.hpp"
 #include "model/control_names.hpp"
 
@@ -93,11 +94,9 @@ __attribute__((target("avx2"))) bool EncodeCellAvx2(const HeightGrid& grid, int 
 
 using EncodeCellFunction = bool (*)(const HeightGrid&, int, int, std::uint8_t*);
 
-// Chosen at run time, as the bitmap samples' path is: one executable serves
-// every processor.
 EncodeCellFunction ChooseEncodeCell() {
 #if defined(BRACKWYN_X86_SATURATE)
-  if (__builtin_cpu_supports("avx2"))
+  if (HasAvx2())
     return EncodeCellAvx2;
 #endif
   return EncodeCellPortable;
