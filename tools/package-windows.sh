@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes build-windows/brackwyn-<version>-windows-x64.zip: the Windows runner,
-# the example-world maker and a README for Windows users, in one folder.
+# the example-world maker, a README for Windows users and the licences, in one
+# folder.
 # Cross-builds first when the .exe files are missing (see windows-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,8 @@ for program in "${programs[@]}"; do
 done
 # Notepad before Windows 10 shows LF-only text as one long line.
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' docs/README-windows.txt >"$stage/$name/README-windows.txt"
+sed -e 's/$/\r/' LICENSE >"$stage/$name/LICENSE.txt"
+sed -e 's/$/\r/' THIRD-PARTY.txt >"$stage/$name/THIRD-PARTY.txt"
 
 zip_file="$PWD/$build/$name.zip"
 rm -f "$zip_file"
