@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Brackwyn needs on Debian 12 (run as root).
+# Installs what building, testing and packaging Brackwyn needs on Debian 12
+# (run as root).
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,8 @@ packages=(
   g++-mingw-w64-x86-64-posix     # the Windows cross build (tools/windows-check.sh)
   wine wine64                    # runs the Windows tests and runner
   zip                            # the Windows package (tools/package-windows.sh)
+  help2man file                  # the Debian package's manual pages and dependencies
+  lintian desktop-file-utils     # checks of the Debian package (tools/linux-package-check.sh)
   locales-all                    # a decimal-comma locale for the number-reading test
   ccache                         # CI builds several configurations
 )
