@@ -5,10 +5,12 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <QSettings>
 #include <QSocketNotifier>
 #ifdef Q_OS_WIN
 #include <QWinEventNotifier>
@@ -18,6 +20,7 @@
 #include "core/platform.hpp"
 #include "core/units.hpp"
 #include "core/utf8_path.hpp"
+#include "gui/folder_memory.hpp"
 #include "gui/main_window.hpp"
 
 namespace {
@@ -32,7 +35,7 @@ class PrintingPresenter : public brackwyn::gui::MessagePresenter {
 };
 
 struct Options {
-  std::filesystem::path workingDirectory = ".";
+  std::optional<std::filesystem::path> workingDirectory;  // given with -C
   QString screenshot;
 };
 
@@ -42,7 +45,9 @@ Options ParseOptions(const QApplication& app) {
   parser.addHelpOption();
   parser.addVersionOption();
   QCommandLineOption directory(QStringList{"C", "directory"},
-                               "Work in FOLDER: file names, Parameters.ini and work files.",
+                               "Work in FOLDER: file names, Parameters.ini and work files. "
+                               "Without it, the window opens on the folder it last worked "
+                               "in, else the home folder.",
                                "FOLDER");
   QCommandLineOption screenshot("screenshot",
                                 "Run at once, save a picture of the finished window to FILE "
@@ -118,20 +123,24 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(brackwyn::kProgramName);
   QApplication::setApplicationVersion(brackwyn::kVersionText);
   Options options = ParseOptions(app);
-  if (!std::filesystem::is_directory(options.workingDirectory)) {
-    std::cerr << "brackwyn: there is no folder " << brackwyn::Utf8FromPath(options.workingDirectory)
-              << "\n";
+  if (options.workingDirectory && !std::filesystem::is_directory(*options.workingDirectory)) {
+    std::cerr << "brackwyn: there is no folder "
+              << brackwyn::Utf8FromPath(*options.workingDirectory) << "\n";
     return 2;
   }
 
   if (options.screenshot.isEmpty()) {
-    brackwyn::gui::MainWindow window(options.workingDirectory);
+    QSettings settings(brackwyn::kProgramName, brackwyn::kProgramName);
+    brackwyn::gui::MainWindow window(
+        brackwyn::gui::StartFolder(options.workingDirectory, settings));
+    window.rememberFoldersIn(settings);
     CloseOnStopSignal(window, stopNotifier);
     window.show();
     return ExitStatus(QApplication::exec());
   }
   PrintingPresenter printer;
-  brackwyn::gui::MainWindow window(options.workingDirectory, &printer);
+  // A picture for the README neither reads nor changes the folder memory.
+  brackwyn::gui::MainWindow window(options.workingDirectory.value_or("."), &printer);
   CloseOnStopSignal(window, stopNotifier);
   window.show();
   int status = 0;

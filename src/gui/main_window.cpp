@@ -1,13 +1,20 @@
 #include "gui/main_window.hpp"
 
+#include <system_error>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 
 #include "core/run_error.hpp"
 #include "core/units.hpp"
+#include "gui/folder_memory.hpp"
 #include "model/control_names.hpp"
 #include "model/parameter_file.hpp"
 #include "pipeline/work_files.hpp"
@@ -16,9 +23,43 @@ namespace brackwyn::gui {
 namespace {
 
 constexpr std::string_view kCaptionName = "frmMain";
+constexpr char kStatusLineName[] = "lblWorkingFolder";
 
 QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString FolderText(const std::filesystem::path& path) {
+  return QString::fromStdU16String(path.u16string());
+}
+
+std::optional<std::filesystem::path> AskForFolder(QWidget* parent,
+                                                  const std::filesystem::path& current) {
+  QString chosen = QFileDialog::getExistingDirectory(parent, "Open Folder", FolderText(current));
+  if (chosen.isEmpty())
+    return std::nullopt;
+  return std::filesystem::path(chosen.toStdU16String());
+}
+
+// The bottom row under the buttons, across the whole window.
+QLabel* AddStatusLine(QWidget& window) {
+  auto* root = qobject_cast<QGridLayout*>(window.layout());
+  auto* line = new QLabel;
+  line->setObjectName(kStatusLineName);
+  line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long folder name must not widen the window.
+  line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  root->addWidget(line, root->rowCount(), 0, 1, root->columnCount());
+  return line;
+}
+
+bool AnyWorkFileIn(const std::filesystem::path& folder) {
+  std::error_code error;
+  for (std::string_view name : kWorkFileNames) {
+    if (std::filesystem::exists(folder / name, error) || error)
+      return true;  // one that cannot be looked at may be there
+  }
+  return false;
 }
 
 std::string KeptSettingsMessage(const ParameterLoadReport& report) {
@@ -34,9 +75,11 @@ std::string KeptSettingsMessage(const ParameterLoadReport& report) {
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)
     : presenter_(presenter != nullptr ? presenter : &messageBoxes_) {
   setObjectName(ToQString(kCaptionName));
-  state_->workingDirectory = std::move(workingDirectory);
+  folderDialog_ = AskForFolder;
   widgets_ = BuildControls(*this);
   previewPane_ = AddPreviewPane(*this);
+  statusLine_ = AddStatusLine(*this);
+  setWorkingDirectory(std::move(workingDirectory));
   bindControls();
   connectEdits();
   model_.setFrontEnd(this);
@@ -69,6 +112,9 @@ void MainWindow::bindControls() {
   }
   QPushButton* begin = widgets_.buttons.at("cmdBegin");
   bind("cmdBegin", [this, begin] { begin->setEnabled(model_.beginEnabled()); });
+  QPushButton* openFolder = widgets_.buttons.at(control::cmdOpenFolder);
+  bind(control::cmdOpenFolder,
+       [this, openFolder] { openFolder->setEnabled(model_.openFolderEnabled()); });
   bind(kCaptionName, [this] { setWindowTitle(ToQString(model_.caption())); });
   pending_.assign(bindings_.size(), false);
 }
@@ -90,6 +136,8 @@ void MainWindow::connectEdits() {
       editingFromWidget_ = false;
     });
   }
+  connect(widgets_.buttons.at(control::cmdOpenFolder), &QPushButton::clicked, this,
+          [this] { openFolder(); });
   connect(widgets_.buttons.at("cmdLoadParameters"), &QPushButton::clicked, this,
           [this] { loadParameters(); });
   connect(widgets_.buttons.at("cmdSaveParameters"), &QPushButton::clicked, this,
@@ -163,6 +211,28 @@ void MainWindow::showError(std::string_view title, std::string_view text) {
   present(MessageKind::Error, title, text);
 }
 
+void MainWindow::setWorkingDirectory(std::filesystem::path folder) {
+  state_->workingDirectory = std::move(folder);
+  statusLine_->setText("Working folder: " + FolderText(AbsoluteFolder(workingDirectory())));
+  if (folderMemory_ != nullptr)
+    RememberFolder(*folderMemory_, workingDirectory());
+}
+
+void MainWindow::rememberFoldersIn(QSettings& settings) {
+  folderMemory_ = &settings;
+  RememberFolder(settings, workingDirectory());
+}
+
+// Only before the run: the run's lock, work files and preview belong to the
+// folder it ran in.
+void MainWindow::openFolder() {
+  if (running_ || !model_.openFolderEnabled())
+    return;
+  std::optional<std::filesystem::path> chosen = folderDialog_(this, workingDirectory());
+  if (chosen && model_.openFolderEnabled())
+    setWorkingDirectory(std::move(*chosen));
+}
+
 void MainWindow::startRun() {
   if (running_ || !model_.beginEnabled())
     return;
@@ -221,8 +291,11 @@ void MainWindow::saveParameters() {
 }
 
 // Work files of a run that another program is making in this folder are not
-// this window's to delete.
+// this window's to delete. A window that did not run, in a folder without
+// work files (such as the home folder it opened on), leaves no lock file there.
 void MainWindow::deleteOwnWorkFiles() {
+  if (!folderLock_ && !AnyWorkFileIn(workingDirectory()))
+    return;
   try {
     if (!folderLock_)
       folderLock_ = FolderLock::TryTake(workingDirectory());

@@ -13,6 +13,9 @@
 
 #include <QWidget>
 
+class QLabel;
+class QSettings;
+
 #include "core/folder_lock.hpp"
 #include "gui/control_widgets.hpp"
 #include "gui/event_pacer.hpp"
@@ -30,6 +33,9 @@ namespace brackwyn::gui {
 class MainWindow : public QWidget, public FrontEnd {
  public:
   using Runner = std::function<RunResult(RunContext&)>;
+  // Asks the user for a folder, starting at `current`; nothing when cancelled.
+  using FolderDialog = std::function<std::optional<std::filesystem::path>(
+      QWidget* parent, const std::filesystem::path& current)>;
 
   // `presenter` null: real message boxes. The window works in
   // `workingDirectory`: file names, "Parameters.ini" and the work files.
@@ -42,12 +48,18 @@ class MainWindow : public QWidget, public FrontEnd {
 
   // What the start button runs; tests put in stand-ins for the pipeline.
   void setRunner(Runner runner) { runner_ = std::move(runner); }
+  // The system's folder dialog unless replaced; tests put in stand-ins.
+  void setFolderDialog(FolderDialog dialog) { folderDialog_ = std::move(dialog); }
+  // From now on every working folder is remembered in `settings` (which must
+  // outlive the window), the current one at once.
+  void rememberFoldersIn(QSettings& settings);
 
   bool running() const { return running_; }
   PreviewPane& previewPane() { return *previewPane_; }
   std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
 
-  // The three buttons' actions.
+  // The buttons' actions.
+  void openFolder();
   void startRun();
   void loadParameters();
   void saveParameters();
@@ -77,12 +89,15 @@ class MainWindow : public QWidget, public FrontEnd {
   void flushPending();
   void present(MessageKind kind, std::string_view title, std::string_view text);
   std::filesystem::path parameterFile() const;
+  void setWorkingDirectory(std::filesystem::path folder);
   void deleteOwnWorkFiles();
 
   WindowModel model_;
   ProgressReporter progress_{model_};
   std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
   Runner runner_ = RunPipeline;
+  FolderDialog folderDialog_;
+  QSettings* folderMemory_ = nullptr;
 
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
@@ -91,6 +106,7 @@ class MainWindow : public QWidget, public FrontEnd {
 
   ControlWidgets widgets_;
   PreviewPane* previewPane_ = nullptr;  // owned by the window
+  QLabel* statusLine_ = nullptr;        // the working folder
   std::vector<std::unique_ptr<OutputAreaView>> areaViews_;
   std::vector<Binding> bindings_;
   std::unordered_map<std::string_view, std::size_t> bindingIndex_;

@@ -31,6 +31,7 @@ inline constexpr std::string_view txtTextureIndex = "txtTextureIndex";
 inline constexpr std::string_view txtLog = "txtLog";
 inline constexpr std::string_view txtObjectsCount = "txtObjectsCount";
 inline constexpr std::string_view txtTimes = "txtTimes";
+inline constexpr std::string_view cmdOpenFolder = "cmdOpenFolder";
 
 // The five colour bands, band 1 first: height, then red, green, blue.
 inline constexpr std::array<std::string_view, 5> txtVCLRHeight = {
@@ -44,7 +45,7 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
 }};
 
 inline constexpr auto kNamedInCode = [] {
-  std::array<std::string_view, 23 + 5 * 4> all = {txtESM,
+  std::array<std::string_view, 24 + 5 * 4> all = {txtESM,
                                                   txtESP,
                                                   txtBitmapCoast,
                                                   txtScaleCoast,
@@ -66,8 +67,9 @@ inline constexpr auto kNamedInCode = [] {
                                                   txtTextureIndex,
                                                   txtLog,
                                                   txtObjectsCount,
-                                                  txtTimes};
-  std::size_t at = 23;
+                                                  txtTimes,
+                                                  cmdOpenFolder};
+  std::size_t at = 24;
   for (int band = 0; band < 5; ++band) {
     all[at++] = txtVCLRHeight[band];
     for (std::string_view color : txtVCLRColor[band])

@@ -176,6 +176,9 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     Area("txtObjectsCount", "fraObjectsCount", kCountTip),
     Frame("fraTimes", "Procedure Execution Times", kTimesTip),
     Area("txtTimes", "fraTimes", kTimesTip),
+    Button("cmdOpenFolder", "Open Folder…",
+           "Choose the working folder, which holds the bitmaps, the indexes, Parameters.ini and "
+           "the plugin. Only before the run."),
     Button("cmdLoadParameters", "Load Parameters", ""),
     Button("cmdSaveParameters", "Save Parameters", ""),
     Button("cmdBegin", "Create Landscape/ESP",

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/units.hpp"
+#include "model/control_names.hpp"
 
 namespace brackwyn {
 
@@ -78,6 +79,7 @@ std::string WindowModel::idleCaption() const {
 void WindowModel::setBeginEnabled(bool enabled) {
   beginEnabled_ = enabled;
   notify("cmdBegin");
+  notify(control::cmdOpenFolder);
 }
 
 void WindowModel::setFrontEnd(FrontEnd* frontEnd) {

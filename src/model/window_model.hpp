@@ -37,7 +37,10 @@ class WindowModel {
   void setCaption(std::string caption);
   std::string idleCaption() const;
 
+  // The start button, and with it "Open Folder…": a window runs once, in the
+  // folder it has when the run starts.
   bool beginEnabled() const { return beginEnabled_; }
+  bool openFolderEnabled() const { return beginEnabled_; }
   void setBeginEnabled(bool enabled);
 
   // Every control back to its default and the output areas empty.

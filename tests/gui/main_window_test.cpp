@@ -6,14 +6,17 @@
 #include <fstream>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
+#include "gui/folder_memory.hpp"
 #include "gui_test_support.hpp"
 #include "model/control_table.hpp"
 #include "model/parameter_file.hpp"
@@ -307,6 +310,11 @@ INSTANTIATE_TEST_SUITE_P(IdleOrRunning, CloseTest, ::testing::Bool(), [](const a
   return std::string(info.param ? "DuringARun" : "Idle");
 });
 
+TEST_F(MainWindowTest, ClosingWithoutARunOrWorkFilesLeavesTheFolderAsItWas) {
+  window.close();
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
 TEST_F(MainWindowTest, DuringARunTheUserCanEditAndTheStageSeesIt) {
   std::string divisorSeen;
   bool ranEvents = false;
@@ -341,6 +349,61 @@ TEST_F(MainWindowTest, TheParameterButtonsWorkDuringARun) {
   test.click("cmdBegin");
   EXPECT_TRUE(std::filesystem::exists(folder / kParameterFileName));
   EXPECT_EQ(test.find<QLineEdit>("txtESP")->text(), "Brackwyn.esp");
+}
+
+TEST_F(MainWindowTest, OpenFolderSwitchesAndRemembersTheWorkingFolderOnlyBeforeTheRun) {
+  ScratchFolder other;
+  QSettings memory(QString::fromStdU16String((folder / "memory.ini").u16string()),
+                   QSettings::IniFormat);
+  window.rememberFoldersIn(memory);
+  std::vector<std::filesystem::path> offered;
+  std::optional<std::filesystem::path> answer;  // cancelled first
+  window.setFolderDialog([&](QWidget*, const std::filesystem::path& current) {
+    offered.push_back(current);
+    return answer;
+  });
+  auto* status = test.find<QLabel>("lblWorkingFolder");
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(status->text().endsWith(QString::fromStdU16String(folder.path().u16string())));
+
+  test.click("cmdOpenFolder");
+  EXPECT_EQ(window.workingDirectory(), folder.path());
+  answer = other.path();
+  test.click("cmdOpenFolder");
+  EXPECT_EQ(offered, (std::vector{folder.path(), folder.path()}));
+  EXPECT_EQ(window.workingDirectory(), other.path());
+  EXPECT_TRUE(status->text().endsWith(QString::fromStdU16String(other.path().u16string())));
+  EXPECT_EQ(StartFolder(std::nullopt, memory), other.path());
+  test.click("cmdSaveParameters");
+  EXPECT_TRUE(std::filesystem::exists(other / kParameterFileName));
+
+  answer = folder.path();
+  window.setRunner([&](RunContext& run) {
+    window.openFolder();  // during the run: not even asked
+    run.window.setBeginEnabled(false);
+    return RunResult{RunOutcome::Finished, ""};
+  });
+  test.click("cmdBegin");
+  EXPECT_FALSE(test.find<QPushButton>("cmdOpenFolder")->isEnabled());
+  window.openFolder();
+  EXPECT_EQ(offered.size(), 2u);
+  EXPECT_EQ(window.workingDirectory(), other.path());
+}
+
+TEST(FolderMemoryTest, TheCommandLineWinsThenTheLastFolderWhileItExistsThenHome) {
+  ScratchFolder scratch;
+  QSettings memory(QString::fromStdU16String((scratch / "memory.ini").u16string()),
+                   QSettings::IniFormat);
+  const std::filesystem::path home(QDir::homePath().toStdU16String());
+  const std::filesystem::path world = scratch / "world";
+  std::filesystem::create_directory(world);
+
+  EXPECT_EQ(StartFolder(std::nullopt, memory), home);
+  RememberFolder(memory, world / "sub" / ".." / ".");
+  EXPECT_EQ(StartFolder(std::nullopt, memory), world);
+  EXPECT_EQ(StartFolder(std::filesystem::path("given"), memory), "given");
+  std::filesystem::remove(world);
+  EXPECT_EQ(StartFolder(std::nullopt, memory), home);
 }
 
 }  // namespace
