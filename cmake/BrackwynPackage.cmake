@@ -34,7 +34,8 @@ if(TARGET brackwyn)
 endif()
 
 # The manual pages come from the programs' own --help, so they cannot drift
-# from it (the version string names the installed program, not "Brackwyn"); help2man is needed only where they are made.
+# from it; help2man is needed only where they are made. The version string
+# names the installed program, which the pages are titled by, not "Brackwyn".
 option(BRACKWYN_MAN_PAGES "Make the manual pages with help2man and install them" OFF)
 if(BRACKWYN_MAN_PAGES)
   find_program(BRACKWYN_HELP2MAN help2man REQUIRED)
