@@ -1,0 +1,35 @@
+#include "elevation/heightmap_heights.hpp"
+
+#include "core/units.hpp"
+
+namespace brackwyn {
+namespace {
+
+// numerator / denominator (denominator > 0) to the nearest, halves to even.
+std::int64_t DivideRoundingHalfEven(std::int64_t numerator, std::int64_t denominator) {
+  std::int64_t quotient = numerator / denominator;
+  std::int64_t remainder = numerator % denominator;
+  if (remainder < 0) {  // division truncates toward zero; make it floor
+    quotient -= 1;
+    remainder += denominator;
+  }
+  if (2 * remainder > denominator || (2 * remainder == denominator && quotient % 2 != 0))
+    quotient += 1;
+  return quotient;
+}
+
+}  // namespace
+
+std::int64_t HeightmapHeight(std::int64_t low, std::int64_t high, int maximum, int v) {
+  return DivideRoundingHalfEven(low * maximum + v * (high - low),
+                                std::int64_t{kUnitsPerHeightStep} * maximum);
+}
+
+std::vector<std::int64_t> HeightmapHeights(std::int64_t low, std::int64_t high, int maximum) {
+  std::vector<std::int64_t> heights(static_cast<std::size_t>(maximum) + 1);
+  for (int v = 0; v <= maximum; ++v)
+    heights[static_cast<std::size_t>(v)] = HeightmapHeight(low, high, maximum, v);
+  return heights;
+}
+
+}  // namespace brackwyn
