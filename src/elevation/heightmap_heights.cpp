@@ -1,5 +1,7 @@
 #include "elevation/heightmap_heights.hpp"
 
+#include <algorithm>
+
 #include "core/units.hpp"
 
 namespace brackwyn {
@@ -23,6 +25,11 @@ std::int64_t DivideRoundingHalfEven(std::int64_t numerator, std::int64_t denomin
 std::int64_t HeightmapHeight(std::int64_t low, std::int64_t high, int maximum, int v) {
   return DivideRoundingHalfEven(low * maximum + v * (high - low),
                                 std::int64_t{kUnitsPerHeightStep} * maximum);
+}
+
+int HeightmapSample(std::int64_t low, std::int64_t high, int maximum, std::int64_t height) {
+  std::int64_t v = DivideRoundingHalfEven((height - low) * maximum, high - low);
+  return static_cast<int>(std::clamp<std::int64_t>(v, 0, maximum));
 }
 
 std::vector<std::int64_t> HeightmapHeights(std::int64_t low, std::int64_t high, int maximum) {

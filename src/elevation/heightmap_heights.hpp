@@ -12,6 +12,10 @@ namespace brackwyn {
 // for |low|, |high| below 2^31.
 std::int64_t HeightmapHeight(std::int64_t low, std::int64_t high, int maximum, int v);
 
+// The sample nearest to `height` world units (halves to even), clamped to
+// 0..maximum: what a heightmap stores for a height.
+int HeightmapSample(std::int64_t low, std::int64_t high, int maximum, std::int64_t height);
+
 // The heights of samples 0..maximum.
 std::vector<std::int64_t> HeightmapHeights(std::int64_t low, std::int64_t high, int maximum);
 
