@@ -31,8 +31,11 @@ void SaveRebuildSettings(const std::filesystem::path& folder,
   WindowModel window;
   const std::filesystem::path file = folder / kParameterFileName;
   ParameterLoadReport report = LoadParameters(window, file);
-  for (const std::string& kept : report.keptSettings)
-    console.err << kCommandName << ": warning: " << kParameterFileName << ": " << kept << "\n";
+  // A file just created empty keeps every default: nothing to warn about.
+  for (const std::string& kept : report.keptSettings) {
+    if (!report.createdEmptyFile)
+      console.err << kCommandName << ": warning: " << kParameterFileName << ": " << kept << "\n";
+  }
   for (const auto& [name, value] : settings) {
     if (FindControl(name)->kind == ControlKind::CheckBox)
       window.setState(name, 1);
