@@ -16,7 +16,8 @@ namespace brackwyn::cli {
 namespace {
 
 constexpr std::string_view kDescription =
-    "Turns three 3328 x 3328 height bitmaps into a Morrowind plugin. Runs the whole pipeline in "
+    "Turns three 3328 x 3328 height bitmaps, or one heightmap, into a Morrowind plugin. Runs the "
+    "whole pipeline in "
     "the working folder on the default settings of the Brackwyn window, changed by --load and "
     "--set.";
 
@@ -112,8 +113,8 @@ struct ExportWords {
 };
 
 void DefineExport(CLI::App& app, ExportWords& words) {
-  CLI::App* command = app.add_subcommand(
-      "export", "Write the land of PLUGIN... as a heightmap instead of running (see below).");
+  CLI::App* command =
+      app.add_subcommand("export", "Write the land of PLUGIN... as a heightmap (see below).");
   command->add_option("plugins", words.plugins, "The plugins to read, in load order.")
       ->required()
       ->type_name("PLUGIN...");
