@@ -18,6 +18,7 @@
 #include "elevation/heightmap_file.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/positioned_file.hpp"
@@ -72,21 +73,58 @@ std::string WhatItIs(std::span<const std::uint8_t> bytes) {
                  "file (.r16 or .raw) of 3328 x 3328 16-bit little-endian samples.");
 }
 
-HeightmapSamples DecodeRaw(std::span<const std::uint8_t> bytes, const std::filesystem::path& path,
-                           std::string_view role) {
-  if (bytes.size() != kRawHeightmapBytes) {
+constexpr std::size_t kRawRowBytes = std::size_t{kBitmapSide} * 2;
+constexpr int kRawRowsPerRead = 64;
+
+void RequireRawLength(std::uint64_t length, const std::filesystem::path& path,
+                      std::string_view role) {
+  if (length != kRawHeightmapBytes) {
     Refuse(role, path,
-           "is a RAW heightmap by its name but holds " + std::to_string(bytes.size()) +
+           "is a RAW heightmap by its name but holds " + std::to_string(length) +
                " bytes instead of " + std::to_string(kRawHeightmapBytes));
   }
+}
+
+// Rows [first, first + count) of the file, north first, into the layer.
+void RawRowsIntoLayer(const std::uint8_t* bytes, int first, int count, HeightmapLayer& layer) {
+  for (int r = first; r < first + count; ++r) {
+    const std::uint8_t* in = bytes + kRawRowBytes * static_cast<std::size_t>(r - first);
+    std::uint16_t* out = layer.row(kBitmapSide - 1 - r);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(out, in, kRawRowBytes);
+    } else {
+      for (int x = 0; x < kBitmapSide; ++x)
+        out[x] = static_cast<std::uint16_t>(in[2 * x] | (in[2 * x + 1] << 8));
+    }
+  }
+}
+
+HeightmapSamples DecodeRaw(std::span<const std::uint8_t> bytes, const std::filesystem::path& path,
+                           std::string_view role) {
+  RequireRawLength(bytes.size(), path, role);
   HeightmapSamples result;
   result.maximum = 65535;
   result.samples.allocateUnset();
-  for (int r = 0; r < kBitmapSide; ++r) {
-    const std::uint8_t* in = bytes.data() + std::size_t{kBitmapSide} * 2 * r;
-    std::uint16_t* out = result.samples.row(kBitmapSide - 1 - r);
-    for (int x = 0; x < kBitmapSide; ++x)
-      out[x] = static_cast<std::uint16_t>(in[2 * x] | (in[2 * x + 1] << 8));
+  RawRowsIntoLayer(bytes.data(), 0, kBitmapSide, result.samples);
+  return result;
+}
+
+// Checked by its length before anything is read, then read in blocks of
+// rows through one small buffer rather than as one 22 MB copy.
+HeightmapSamples ReadRaw(const std::filesystem::path& path, std::string_view role) {
+  PositionedFile file(path, std::string(role), platform::OpenMode::Read, "read");
+  file.requireRegularFile("read");
+  RequireRawLength(file.size(), path, role);
+  HeightmapSamples result;
+  result.maximum = 65535;
+  result.samples.allocateUnset();
+  std::vector<std::uint8_t> block(kRawRowBytes * kRawRowsPerRead);
+  for (int first = 0; first < kBitmapSide; first += kRawRowsPerRead) {
+    const int count = std::min(kRawRowsPerRead, kBitmapSide - first);
+    const std::size_t size = kRawRowBytes * static_cast<std::size_t>(count);
+    if (file.readUpTo(block.data(), size, kRawRowBytes * static_cast<std::size_t>(first)) != size)
+      file.fail("read", "the file became shorter while it was read");
+    RawRowsIntoLayer(block.data(), first, count, result.samples);
   }
   return result;
 }
@@ -156,6 +194,8 @@ HeightmapSamples DecodeHeightmap(std::span<const std::uint8_t> bytes,
 }
 
 HeightmapSamples ReadHeightmap(const std::filesystem::path& path, std::string_view role) {
+  if (IsRawHeightmapName(path))
+    return ReadRaw(path, role);
   return DecodeHeightmap(ReadWholeFile(path, role), path, role);
 }
 

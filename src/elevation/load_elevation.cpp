@@ -62,8 +62,8 @@ void LoadElevation(RunContext& run) {
         ReadHeightmap(run.state.resolve(parameters.heightmapName), kHeightmapRole);
     layers.heightmap = std::move(heightmap.samples);
     layers.heightmapMaximum = heightmap.maximum;
-    WorkerTeam team(ThreadCount());
-    ZeroGrid(team, run.state.heightGrid);
+    // ProcessElevation writes every height, first touching the grid on its threads.
+    run.state.heightGrid.allocateUnset();
     run.progress.YieldToUI();
     run.progress.LogStageTime("LoadElevation");
     return;
