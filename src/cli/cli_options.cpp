@@ -17,9 +17,8 @@ namespace {
 
 constexpr std::string_view kDescription =
     "Turns three 3328 x 3328 height bitmaps, or one heightmap, into a Morrowind plugin. Runs the "
-    "whole pipeline in "
-    "the working folder on the default settings of the Brackwyn window, changed by --load and "
-    "--set.";
+    "whole pipeline in the working folder on the default settings of the Brackwyn window, changed "
+    "by --load and --set.";
 
 constexpr std::string_view kFooter =
     R"(Settings are named by their control names; --list shows them all.

@@ -15,7 +15,10 @@
 //   LTEX records, one per used land texture, only when the land is textured
 //   (land_texture_records.cpp)
 //   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
-//   (land_record.cpp); 45 + 29739 bytes a cell without objects
+//   (land_record.cpp); 45 + 29739 bytes a cell without objects. With
+//   "Leave Out Open-Sea Cells" a cell all at the sea floor (-2048 units as
+//   the game decodes it) without references has neither, so that other
+//   plugins' land shows there; the record count leaves it out too.
 //
 // The master's length fills all 64 bits, so a master of 2 GiB or more gets its
 // true length; for smaller masters the bytes are the same as a 32-bit length
