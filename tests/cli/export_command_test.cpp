@@ -99,10 +99,11 @@ class ExportRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 // Run, export, run again from the heightmap: the same plugin, byte for byte.
 TEST_P(ExportRoundTrip, RebuildsTheSamePlugin) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the example worlds are made by the Linux tool";
-#endif
   const RoundTrip& c = GetParam();
+#ifdef _WIN32
+  if (c.world == ExampleWorld)
+    GTEST_SKIP() << "the example world is made by the Linux tool";
+#endif
   ScratchFolder folder;
   LinkWorld(c.world(), folder.path());
   CliOutcome first = RunCli({"--set", "txtWorldX=" + std::to_string(c.worldX), "--set",
