@@ -15,7 +15,7 @@
 namespace brackwyn {
 namespace {
 
-constexpr std::int64_t kNoLandHeight = kBorderHeight * kUnitsPerHeightStep;  // -2048
+constexpr std::int32_t kNoLandHeight = kBorderHeight * kUnitsPerHeightStep;  // -2048
 constexpr int kMaximum = 65535;
 
 using CellKey = std::pair<int, int>;
@@ -58,7 +58,8 @@ HeightmapExport ExportHeightmap(std::span<const PluginContents> plugins,
   result.origin = origin ? *origin : BottomLeft(cells);
 
   // Heights in world units, row 0 at the bottom, before they become samples.
-  std::vector<std::int64_t> heights(std::size_t{kBitmapSide} * kBitmapSide, kNoLandHeight);
+  // Decoded heights stay within a few million units: 32 bits hold them.
+  std::vector<std::int32_t> heights(std::size_t{kBitmapSide} * kBitmapSide, kNoLandHeight);
   std::array<std::int32_t, kVerticesPerCell> decoded;
   for (const auto& [key, land] : cells) {
     if (!Inside(result.origin, key)) {
@@ -72,12 +73,11 @@ HeightmapExport ExportHeightmap(std::span<const PluginContents> plugins,
     // Each cell gives its vertices 0..63 each way; vertex 64 is the next cell's 0.
     const int column = key.first - result.origin.x, row = key.second - result.origin.y;
     for (int dy = 0; dy < kQuadsPerCellSide; ++dy) {
-      std::int64_t* out = heights.data() +
+      std::int32_t* out = heights.data() +
                           std::size_t{kBitmapSide} * (row * kQuadsPerCellSide + dy) +
                           column * kQuadsPerCellSide;
       for (int dx = 0; dx < kQuadsPerCellSide; ++dx)
-        out[dx] = std::int64_t{decoded[std::size_t(dy * kVerticesPerCellSide + dx)]} *
-                  kUnitsPerHeightStep;
+        out[dx] = decoded[std::size_t(dy * kVerticesPerCellSide + dx)] * kUnitsPerHeightStep;
     }
   }
   auto [lowest, highest] = std::ranges::minmax_element(heights);
