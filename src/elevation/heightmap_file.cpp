@@ -68,7 +68,7 @@ std::string WhatItIs(std::span<const std::uint8_t> bytes) {
 
 [[noreturn]] void Refuse(std::string_view role, const std::filesystem::path& path,
                          const std::string& problem) {
-  throw RunError("The " + NameFile(role, path).substr(4) + " " + problem +
+  throw RunError("Cannot read " + NameFile(role, path) + ": it " + problem +
                  ". A heightmap must be a 3328 x 3328 grayscale PNG of 8 or 16 bits, or a RAW "
                  "file (.r16 or .raw) of 3328 x 3328 16-bit little-endian samples.");
 }

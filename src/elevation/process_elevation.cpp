@@ -293,7 +293,7 @@ void SetBorder(HeightGrid& grid) {
                                          std::int64_t height) {
   const RunParameters& parameters = run.state.parameters;
   throw RunError(
-      "The " + NameFile(kHeightmapRole, run.state.resolve(parameters.heightmapName)).substr(4) +
+      "Cannot use " + NameFile(kHeightmapRole, run.state.resolve(parameters.heightmapName)) +
       ": its value " + std::to_string(v) + " at pixel " + Pixel(x, kBitmapSide - 1 - y) +
       " (from the top-left corner) becomes " + std::to_string(height * kUnitsPerHeightStep) +
       " world units with black at " + std::to_string(parameters.heightmapLow) + " and white at " +
