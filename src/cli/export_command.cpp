@@ -84,6 +84,11 @@ int RunExport(const CliOptions& options, const Console& console) {
                   << " cells with land lie outside the region and were left out; choose the "
                      "region's bottom-left cell with --origin X,Y.\n";
     }
+    if (o.x < kWorldCellMin || o.x > kWorldCellMax || o.y < kWorldCellMin || o.y > kWorldCellMax) {
+      console.err << kCommandName << ": warning: the region's bottom-left cell " << Cell(o.x, o.y)
+                  << " lies outside the cells " << kWorldCellMin << " to " << kWorldCellMax
+                  << " where a run can place land; choose another with --origin X,Y.\n";
+    }
     if (exported.roundedHeights > 0) {
       console.err << kCommandName << ": warning: " << exported.roundedHeights
                   << " heights were not a multiple of 8 world units and were rounded to the "

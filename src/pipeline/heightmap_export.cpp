@@ -42,9 +42,10 @@ CellCoordinates BottomLeft(const std::map<CellKey, const PluginLand*>& cells) {
   return corner;
 }
 
+// In 64 bits: another writer's cells may lie anywhere in 32.
 bool Inside(CellCoordinates origin, const CellKey& key) {
-  return key.first >= origin.x && key.first < origin.x + kCellsPerSide && key.second >= origin.y &&
-         key.second < origin.y + kCellsPerSide;
+  return key.first >= origin.x && key.first < std::int64_t{origin.x} + kCellsPerSide &&
+         key.second >= origin.y && key.second < std::int64_t{origin.y} + kCellsPerSide;
 }
 
 }  // namespace
