@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libbenchmark-dev  # tests and benchmarks
   libcli11-dev                   # the runner's option parsing
   qt6-base-dev                   # the desktop window (optional: the rest builds without it)
-  libpng-dev                     # preview pictures
-  libstb-dev                     # preview pictures in the Windows build (no MinGW libpng)
+  libpng-dev                     # preview pictures and heightmaps
+  libstb-dev                     # preview pictures and heightmaps in the Windows build (no MinGW libpng)
   clang-14 libfuzzer-14-dev      # the fuzz targets (tools/run-fuzz.sh)
   openmw-cs                      # esmtool, an independent reader used to check written plugins
   g++-mingw-w64-x86-64-posix     # the Windows cross build (tools/windows-check.sh)

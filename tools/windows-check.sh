@@ -2,7 +2,9 @@
 # The Windows half of CI: cross-builds the runner and the portable tests for
 # 64-bit Windows (preset "windows"), runs the tests under Wine, then runs the
 # Windows runner on the example world (objects off; objects on; normals and
-# textures on) and checks that every plugin is byte for byte the Linux one.
+# textures on) and checks that every plugin is byte for byte the Linux one;
+# exports the example plugin to a heightmap with both runners and runs both
+# from a 16-bit PNG and from a RAW heightmap.
 # Needs the Linux build in build/ (tools/run-tests.sh makes it) and the
 # packages of tools/install-dependencies.sh.
 set -euo pipefail
@@ -136,3 +138,32 @@ for picture in land.png preview.png; do
     { echo "windows-check: $picture from the Windows runner is not a PNG picture" >&2; exit 1; }
 done
 echo "inspect reads the plugin as on Linux; --preview and inspect --image write PNG pictures"
+
+# Export: both runners write heightmaps of the same heights (libpng's PNG on
+# Linux, our own writer's on Windows), and both build the same plugin from a
+# 16-bit PNG and from a RAW heightmap.
+world=$scratch/linux-objects-off
+"$linux_cli" -C "$world" export Brackwyn.esp --heightmap linux.png >"$scratch/linux-export.txt"
+"$linux_cli" -C "$world" export Brackwyn.esp --heightmap land.r16 >/dev/null
+(cd "$world" && wine "$windows_cli" export Brackwyn.esp --heightmap windows.png) | tr -d '\r' >"$scratch/windows-export.txt" ||
+  { echo "windows-check: the Windows runner's export failed" >&2; exit 1; }
+for system in linux windows; do
+  convert "$world/$system.png" -depth 16 gray:"$scratch/$system-heights.raw"
+done
+cmp "$scratch/linux-heights.raw" "$scratch/windows-heights.raw" ||
+  { echo "windows-check: the heightmaps that export writes on Windows and Linux differ" >&2; exit 1; }
+[[ $(identify -format '%[depth] %[colorspace]' "$world/windows.png") == "16 Gray" ]] ||
+  { echo "windows-check: the Windows export is not a 16-bit gray PNG" >&2; exit 1; }
+echo "export writes heightmaps of the same heights on Windows and Linux"
+read -ra rebuild < <(grep -- '--set chkHeightmap' "$scratch/linux-export.txt")
+for heightmap in linux.png land.r16; do
+  settings=("${rebuild[@]}" --set "txtHeightmap=$heightmap")
+  "$linux_cli" -C "$world" "${settings[@]}" --set txtESP=linux-from-map.esp >/dev/null
+  (cd "$world" && wine "$windows_cli" "${settings[@]}" --set txtESP=windows-from-map.esp) >/dev/null ||
+    { echo "windows-check: the Windows runner failed from $heightmap" >&2; exit 1; }
+  cmp "$world/linux-from-map.esp" "$world/windows-from-map.esp" ||
+    { echo "windows-check: from $heightmap the Windows plugin differs from the Linux one" >&2; exit 1; }
+  cmp "$world/linux-from-map.esp" "$world/Brackwyn.esp" ||
+    { echo "windows-check: the plugin from $heightmap differs from the one exported" >&2; exit 1; }
+  echo "from $heightmap: the Windows and Linux plugins are identical, and the exported one's"
+done

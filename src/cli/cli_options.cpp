@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,9 @@ namespace brackwyn::cli {
 namespace {
 
 constexpr std::string_view kDescription =
-    "Turns three 3328 x 3328 height bitmaps into a Morrowind plugin. Runs the whole pipeline in "
-    "the working folder on the default settings of the Brackwyn window, changed by --load and "
-    "--set.";
+    "Turns three 3328 x 3328 height bitmaps, or one heightmap, into a Morrowind plugin. Runs the "
+    "whole pipeline in the working folder on the default settings of the Brackwyn window, changed "
+    "by --load and --set.";
 
 constexpr std::string_view kFooter =
     R"(Settings are named by their control names; --list shows them all.
@@ -43,8 +44,14 @@ reads any Morrowind plugin instead of running: it prints the header, the
 record counts, the cells with land, the references per object ID and
 warnings, and with --image draws the plugin's land as --preview does.
 
-Exit status: 0 success, 1 the run, --load, --save, the preview or inspect
-failed, 2 usage error, 129 hung up (SIGHUP), 130 interrupted (SIGINT),
+  brackwyn-cli export PLUGIN.esp... --heightmap FILE [--origin X,Y] [--save]
+writes the land of 52 x 52 cells of the plugins, loaded in the order given,
+as a 16-bit heightmap (FILE.png, or FILE.r16 / FILE.raw) instead of running,
+and prints the --set options that rebuild that land at the same place;
+--save also sets them in Parameters.ini.
+
+Exit status: 0 success, 1 the run, --load, --save, the preview, inspect or
+export failed, 2 usage error, 129 hung up (SIGHUP), 130 interrupted (SIGINT),
 143 terminated (SIGTERM).)";
 
 constexpr std::size_t kHelpWidth = 80;
@@ -81,8 +88,8 @@ void AddPreviewScale(CLI::App& app, int& scale) {
 
 void DefineInspect(CLI::App& app, InspectOptions& inspect, std::string& plugin, std::string& image,
                    int& scale) {
-  CLI::App* command = app.add_subcommand(
-      "inspect", "Describe PLUGIN instead of running (see below).");
+  CLI::App* command =
+      app.add_subcommand("inspect", "Describe PLUGIN instead of running (see below).");
   command->add_option("plugin", plugin, "The plugin to read.")->required()->type_name("PLUGIN");
   command
       ->add_option("--image", image,
@@ -94,6 +101,53 @@ void DefineInspect(CLI::App& app, InspectOptions& inspect, std::string& plugin, 
     inspect.plugin = plugin;
     inspect.image = image;
   });
+}
+
+// The words of the export subcommand, turned into ExportOptions after parsing.
+struct ExportWords {
+  std::vector<std::string> plugins;
+  std::string heightmap;
+  std::string origin;
+  bool save = false;
+};
+
+void DefineExport(CLI::App& app, ExportWords& words) {
+  CLI::App* command =
+      app.add_subcommand("export", "Write the land of PLUGIN... as a heightmap (see below).");
+  command->add_option("plugins", words.plugins, "The plugins to read, in load order.")
+      ->required()
+      ->type_name("PLUGIN...");
+  command
+      ->add_option("--heightmap", words.heightmap,
+                   Wrap("The heightmap to write: a 16-bit gray PNG (.png) or RAW file (.r16, "
+                        ".raw)."))
+      ->required()
+      ->type_name("FILE");
+  command
+      ->add_option("--origin", words.origin,
+                   Wrap("The region's bottom-left cell; by default the bottom-left corner of the "
+                        "cells with land."))
+      ->type_name("X,Y");
+  command->add_flag("--save", words.save,
+                    Wrap("Also set the six settings that rebuild the land in Parameters.ini."));
+}
+
+std::pair<int, int> ParseOrigin(const std::string& text) {
+  std::pair<int, int> origin;
+  const char* end = text.data() + text.size();
+  auto [afterX, xError] = std::from_chars(text.data(), end, origin.first);
+  bool ok = xError == std::errc() && afterX != end && *afterX == ',';
+  if (ok) {
+    auto [afterY, yError] = std::from_chars(afterX + 1, end, origin.second);
+    ok = yError == std::errc() && afterY == end;
+  }
+  if (!ok || origin.first < kWorldCellMin || origin.first > kWorldCellMax ||
+      origin.second < kWorldCellMin || origin.second > kWorldCellMax) {
+    throw UsageError("--origin " + text + ": give the bottom-left cell as two whole numbers from " +
+                     std::to_string(kWorldCellMin) + " to " + std::to_string(kWorldCellMax) +
+                     ", such as --origin -26,-26.");
+  }
+  return origin;
 }
 
 void DefineOptions(CLI::App& app, CliOptions& options, std::vector<std::string>& assignments,
@@ -196,6 +250,8 @@ std::optional<CliOptions> ParseCommandLine(int argc, const char* const* argv, st
   InspectOptions inspect;
   std::string inspectPlugin, inspectImage;
   DefineInspect(app, inspect, inspectPlugin, inspectImage, options.previewScale);
+  ExportWords exportWords;
+  DefineExport(app, exportWords);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -215,6 +271,15 @@ std::optional<CliOptions> ParseCommandLine(int argc, const char* const* argv, st
   options.directory = CheckDirectory(directory);
   if (app.got_subcommand("inspect"))
     options.inspect = inspect;
+  if (app.got_subcommand("export")) {
+    ExportOptions& exported = options.exportHeightmap.emplace();
+    for (const std::string& plugin : exportWords.plugins)
+      exported.plugins.push_back(PathFromUtf8(plugin));
+    exported.heightmap = PathFromUtf8(exportWords.heightmap);
+    if (!exportWords.origin.empty())
+      exported.origin = ParseOrigin(exportWords.origin);
+    exported.save = exportWords.save;
+  }
   for (const std::string& assignment : assignments)
     options.changes.push_back(ParseSettingChange(assignment));
   return options;

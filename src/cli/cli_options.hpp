@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/setting_changes.hpp"
@@ -19,6 +20,15 @@ struct InspectOptions {
   std::filesystem::path image;  // empty: no picture
 };
 
+// `brackwyn-cli export PLUGIN... --heightmap FILE [--origin X,Y] [--save]`:
+// writes the plugins' land as a heightmap instead of running.
+struct ExportOptions {
+  std::vector<std::filesystem::path> plugins;  // in load order
+  std::filesystem::path heightmap;
+  std::optional<std::pair<int, int>> origin;  // bottom-left cell; none: where the land starts
+  bool save = false;
+};
+
 struct CliOptions {
   std::filesystem::path directory = ".";
   bool load = false;
@@ -30,8 +40,9 @@ struct CliOptions {
   std::filesystem::path preview;       // empty: no preview picture
   int previewScale = 2;
   std::optional<InspectOptions> inspect;
+  std::optional<ExportOptions> exportHeightmap;
 
-  bool runs() const { return !list && !noRun && !inspect; }
+  bool runs() const { return !list && !noRun && !inspect && !exportHeightmap; }
 };
 
 // nullopt when the command line asked for --help or --version, which have

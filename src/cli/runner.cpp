@@ -1,5 +1,6 @@
 #include "cli/runner.hpp"
 
+#include "cli/export_command.hpp"
 #include "cli/inspect_command.hpp"
 #include "cli/interrupt_signals.hpp"
 #include "cli/run_summary.hpp"
@@ -123,6 +124,8 @@ int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
 int RunCommandLine(const CliOptions& options, const Console& console) {
   if (options.inspect)
     return RunInspect(options, console);
+  if (options.exportHeightmap)
+    return RunExport(options, console);
   WindowModel window;
   ProgressReporter reporter(window);
   RunState state;

@@ -20,6 +20,10 @@ inline constexpr int kVerticesPerCellSide = 65;  // cells share their edge verti
 inline constexpr int kVerticesPerCell = kVerticesPerCellSide * kVerticesPerCellSide;  // 4225
 inline constexpr int kCellGridOrigin = 26;  // cell column 0 is grid X -26
 inline constexpr std::int16_t kBorderHeight = -256;
+// The bottom-left cell may be placed from -1000 to 948 each way, so that the
+// 52 cells end at 999 at most.
+inline constexpr int kWorldCellMin = -1000;
+inline constexpr int kWorldCellMax = 948;
 
 inline constexpr int kSubCellsPerPixelSide = 8;
 inline constexpr int kSubCellGridSide = kBitmapSide * kSubCellsPerPixelSide;  // 26624

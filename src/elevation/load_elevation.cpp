@@ -8,6 +8,7 @@
 #include "core/gray_bitmap.hpp"
 #include "core/parallel_for.hpp"
 #include "core/thread_count.hpp"
+#include "elevation/heightmap_file.hpp"
 
 namespace brackwyn {
 namespace {
@@ -54,12 +55,24 @@ void LoadElevation(RunContext& run) {
   // Drop old contents first so a second run does not hold two sets at once.
   layers = HeightLayers();
   run.state.heightGrid.release();
+  const RunParameters& parameters = run.state.parameters;
+  if (parameters.useHeightmap) {
+    run.progress.ShowProgress(" - Loading heightmap");
+    HeightmapSamples heightmap =
+        ReadHeightmap(run.state.resolve(parameters.heightmapName), kHeightmapRole);
+    layers.heightmap = std::move(heightmap.samples);
+    layers.heightmapMaximum = heightmap.maximum;
+    // ProcessElevation writes every height, first touching the grid on its threads.
+    run.state.heightGrid.allocateUnset();
+    run.progress.YieldToUI();
+    run.progress.LogStageTime("LoadElevation");
+    return;
+  }
   layers.coast.allocateUnset();
   layers.interior.allocateUnset();
   layers.mountain.allocateUnset();
 
   run.progress.ShowProgress(" - Loading height bitmaps");
-  const RunParameters& parameters = run.state.parameters;
   WorkerTeam team(ThreadCount());
   ZeroGrid(team, run.state.heightGrid);
   LoadLayer(run, team, parameters.coastBitmapName, "coast height bitmap (txtBitmapCoast)",

@@ -7,7 +7,10 @@ namespace brackwyn {
 // Rows read, across all threads, between two yields to the window.
 inline constexpr int kLoadedRowsPerYield = 64;
 
-// Reads the three height bitmaps into HeightLayers and allocates an all-zero HeightGrid.
+inline constexpr char kHeightmapRole[] = "heightmap file (txtHeightmap)";
+
+// Reads the three height bitmaps, or the one heightmap when the run uses it,
+// into HeightLayers and allocates an all-zero HeightGrid.
 void LoadElevation(RunContext& run);
 
 }  // namespace brackwyn

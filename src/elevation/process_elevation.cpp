@@ -8,12 +8,16 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/parallel_for.hpp"
+#include "core/positioned_file.hpp"
 #include "core/processor_features.hpp"
 #include "core/run_error.hpp"
 #include "core/thread_count.hpp"
 #include "elevation/height_scaling.hpp"
+#include "elevation/heightmap_heights.hpp"
+#include "elevation/load_elevation.hpp"
 #include "model/control_names.hpp"
 #include "model/control_table.hpp"
 
@@ -285,6 +289,66 @@ void SetBorder(HeightGrid& grid) {
     grid.at(kBitmapSide, y) = kBorderHeight;
 }
 
+[[noreturn]] void ThrowHeightmapOverflow(const RunContext& run, int v, int x, int y,
+                                         std::int64_t height) {
+  const RunParameters& parameters = run.state.parameters;
+  throw RunError(
+      "Cannot use " + NameFile(kHeightmapRole, run.state.resolve(parameters.heightmapName)) +
+      ": its value " + std::to_string(v) + " at pixel " + Pixel(x, kBitmapSide - 1 - y) +
+      " (from the top-left corner) becomes " + std::to_string(height * kUnitsPerHeightStep) +
+      " world units with black at " + std::to_string(parameters.heightmapLow) + " and white at " +
+      std::to_string(parameters.heightmapHigh) + ", beyond the " +
+      std::to_string(kHeightMin * kUnitsPerHeightStep) + " to " +
+      std::to_string(kHeightMax * kUnitsPerHeightStep) + " units that a height can hold. Bring " +
+      DescribeSetting(control::txtHeightmapLow) + " and " +
+      DescribeSetting(control::txtHeightmapHigh) + " closer together.");
+}
+
+// The heightmap's samples mapped through one table into the grid, in blocks
+// of rows split across the threads, yielding after each block.
+void MapHeightmap(RunContext& run) {
+  const RunParameters& parameters = run.state.parameters;
+  const HeightLayers& layers = run.state.layers;
+  std::vector<std::int64_t> exact =
+      HeightmapHeights(parameters.heightmapLow, parameters.heightmapHigh, layers.heightmapMaximum);
+  std::vector<std::int16_t> table(exact.size());
+  std::vector<std::uint8_t> fits(exact.size());
+  bool allFit = true;
+  for (std::size_t v = 0; v < exact.size(); ++v) {
+    fits[v] = FitsHeight(static_cast<double>(exact[v]));
+    allFit = allFit && fits[v] != 0;
+    table[v] = fits[v] != 0 ? static_cast<std::int16_t>(exact[v]) : 0;
+  }
+  const HeightmapLayer& samples = layers.heightmap;
+  // From the top row of the file down, so the first pixel named is the first
+  // an editor shows.
+  for (int y = kBitmapSide - 1; !allFit && y >= 0; --y) {
+    const std::uint16_t* row = samples.row(y);
+    for (int x = 0; x < kBitmapSide; ++x) {
+      if (row[x] >= fits.size() || fits[row[x]] == 0) {
+        int v = row[x];
+        ThrowHeightmapOverflow(run, v, x, y,
+                               HeightmapHeight(parameters.heightmapLow, parameters.heightmapHigh,
+                                               layers.heightmapMaximum, v));
+      }
+    }
+  }
+  HeightGrid& grid = run.state.heightGrid;
+  WorkerTeam team(ThreadCount());
+  for (int first = 0; first < kBitmapSide; first += kMergedRowsPerYield) {
+    const int rows = std::min(kMergedRowsPerYield, kBitmapSide - first);
+    team.forEach(rows, [&](int begin, int end) {
+      for (int y = first + begin; y < first + end; ++y) {
+        const std::uint16_t* in = samples.row(y);
+        std::int16_t* out = grid.row(y);
+        for (int x = 0; x < kBitmapSide; ++x)
+          out[x] = table[in[x]];
+      }
+    });
+    run.progress.YieldToUI();
+  }
+}
+
 }  // namespace
 
 const char* MergeInstructionSet() {
@@ -298,6 +362,14 @@ const char* MergeInstructionSet() {
 void ProcessElevation(RunContext& run) {
   run.progress.StartStage();
   HeightLayers& layers = run.state.layers;
+  if (!layers.heightmap.empty() && !run.state.heightGrid.empty()) {
+    run.progress.ShowProgress(" - Mapping heightmap");
+    MapHeightmap(run);
+    SetBorder(run.state.heightGrid);
+    layers = HeightLayers();
+    run.progress.LogStageTime("ProcessElevation");
+    return;
+  }
   if (layers.coast.empty() || layers.interior.empty() || layers.mountain.empty() ||
       run.state.heightGrid.empty()) {
     throw std::logic_error("ProcessElevation needs the layers and grid of LoadElevation");

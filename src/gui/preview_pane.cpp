@@ -128,8 +128,8 @@ QString PreviewPane::describePixel(int x, int y) const {
     return {};
   const int vertexX = x * scale_, vertexY = (image_.height() - 1 - y) * scale_;
   const int height = state_->heightGrid.at(vertexX, vertexY);
-  const int cellX = vertexX / kQuadsPerCellSide - kCellGridOrigin;
-  const int cellY = vertexY / kQuadsPerCellSide - kCellGridOrigin;
+  const int cellX = vertexX / kQuadsPerCellSide + state_->parameters.worldX;
+  const int cellY = vertexY / kQuadsPerCellSide + state_->parameters.worldY;
   return QStringLiteral("Cell (%1, %2)  vertex (%3, %4)  height %5 (%6 game units)")
       .arg(cellX)
       .arg(cellY)

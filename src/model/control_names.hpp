@@ -16,6 +16,10 @@ inline constexpr std::string_view txtBitmapInterior = "txtBitmapInterior";
 inline constexpr std::string_view txtScaleInterior = "txtScaleInterior";
 inline constexpr std::string_view txtBitmapMountain = "txtBitmapMountain";
 inline constexpr std::string_view txtScaleMountain = "txtScaleMountain";
+inline constexpr std::string_view chkHeightmap = "chkHeightmap";
+inline constexpr std::string_view txtHeightmap = "txtHeightmap";
+inline constexpr std::string_view txtHeightmapLow = "txtHeightmapLow";
+inline constexpr std::string_view txtHeightmapHigh = "txtHeightmapHigh";
 inline constexpr std::string_view chkCreateObjects = "chkCreateObjects";
 inline constexpr std::string_view txtObjectIndex = "txtObjectIndex";
 inline constexpr std::string_view txtObjectSeed = "txtObjectSeed";
@@ -28,6 +32,9 @@ inline constexpr std::string_view chkCreateVCLR = "chkCreateVCLR";
 inline constexpr std::string_view chkCreateNormals = "chkCreateNormals";
 inline constexpr std::string_view chkCreateTextures = "chkCreateTextures";
 inline constexpr std::string_view txtTextureIndex = "txtTextureIndex";
+inline constexpr std::string_view txtWorldX = "txtWorldX";
+inline constexpr std::string_view txtWorldY = "txtWorldY";
+inline constexpr std::string_view chkSkipSeaCells = "chkSkipSeaCells";
 inline constexpr std::string_view txtLog = "txtLog";
 inline constexpr std::string_view txtObjectsCount = "txtObjectsCount";
 inline constexpr std::string_view txtTimes = "txtTimes";
@@ -45,7 +52,7 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
 }};
 
 inline constexpr auto kNamedInCode = [] {
-  std::array<std::string_view, 24 + 5 * 4> all = {txtESM,
+  std::array<std::string_view, 31 + 5 * 4> all = {txtESM,
                                                   txtESP,
                                                   txtBitmapCoast,
                                                   txtScaleCoast,
@@ -53,6 +60,10 @@ inline constexpr auto kNamedInCode = [] {
                                                   txtScaleInterior,
                                                   txtBitmapMountain,
                                                   txtScaleMountain,
+                                                  chkHeightmap,
+                                                  txtHeightmap,
+                                                  txtHeightmapLow,
+                                                  txtHeightmapHigh,
                                                   chkCreateObjects,
                                                   txtObjectIndex,
                                                   txtObjectSeed,
@@ -65,11 +76,14 @@ inline constexpr auto kNamedInCode = [] {
                                                   chkCreateNormals,
                                                   chkCreateTextures,
                                                   txtTextureIndex,
+                                                  txtWorldX,
+                                                  txtWorldY,
+                                                  chkSkipSeaCells,
                                                   txtLog,
                                                   txtObjectsCount,
                                                   txtTimes,
                                                   cmdOpenFolder};
-  std::size_t at = 24;
+  std::size_t at = 31;
   for (int band = 0; band < 5; ++band) {
     all[at++] = txtVCLRHeight[band];
     for (std::string_view color : txtVCLRColor[band])

@@ -1,5 +1,6 @@
 // HeightLayer and HeightGrid: flat row-major grids, row 0 at the bottom. A
-// layer holds one bitmap's 8-bit samples (3328 x 3328); the grid holds the
+// layer holds one bitmap's 8-bit samples (3328 x 3328), a heightmap layer a
+// heightmap's samples of up to 16 bits; the grid holds the
 // merged heights as signed 16-bit values, in steps of 8 world units, plus a
 // border row and column (3329 x 3329).
 #pragma once
@@ -45,11 +46,16 @@ class SquareGrid {
 
 using HeightLayer = SquareGrid<kBitmapSide, std::uint8_t>;
 using HeightGrid = SquareGrid<kHeightGridSide, std::int16_t>;
+// One heightmap's samples, 0 to heightmapMaximum each.
+using HeightmapLayer = SquareGrid<kBitmapSide, std::uint16_t>;
 
+// Either the three bitmaps' layers or one heightmap.
 struct HeightLayers {
   HeightLayer coast;
   HeightLayer interior;
   HeightLayer mountain;
+  HeightmapLayer heightmap;
+  int heightmapMaximum = 0;
 };
 
 }  // namespace brackwyn

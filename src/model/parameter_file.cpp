@@ -1,4 +1,4 @@
-// "Parameters.ini" is not a text file: it is 34 records of 128 bytes, one per
+// "Parameters.ini" is not a text file: it is 41 records of 128 bytes, one per
 // editable setting, in the fixed order of kRecordOrder below (record n starts
 // at byte 128 (n - 1)).
 //
@@ -8,7 +8,7 @@
 //   state record: int16 LE check-box state, 0 unchecked, 1 checked, 2 grayed.
 //
 // Bytes after a record's data mean nothing; we write zeros and a full last
-// record (4352 bytes), and read files that stop right after a record's data
+// record (5248 bytes), and read files that stop right after a record's data
 // (3842 bytes for 31 records) too. The six fixed boxes have no record.
 //
 // Records 1 to 31 are the file as it was first defined. Every record after
@@ -40,7 +40,7 @@ constexpr std::size_t kLengthBytes = 2;
 constexpr std::size_t kMaxTextBytes = kRecordBytes - kLengthBytes;  // 126
 constexpr std::string_view kRole = "parameter file";
 
-constexpr std::array<std::string_view, 34> kRecordOrder = {
+constexpr std::array<std::string_view, 41> kRecordOrder = {
     "txtESM",
     "txtESP",
     "txtBitmapCoast",
@@ -75,9 +75,16 @@ constexpr std::array<std::string_view, 34> kRecordOrder = {
     "chkCreateNormals",
     "txtTextureIndex",
     "chkCreateTextures",
+    "chkHeightmap",
+    "txtHeightmap",
+    "txtHeightmapLow",
+    "txtHeightmapHigh",
+    "txtWorldX",
+    "txtWorldY",
+    "chkSkipSeaCells",
 };
 constexpr std::size_t kRequiredRecords = 31;
-constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 4352
+constexpr std::size_t kFileBytes = kRecordBytes * kRecordOrder.size();  // 5248
 
 bool IsStateRecord(std::string_view name) {
   return FindControl(name)->kind == ControlKind::CheckBox;

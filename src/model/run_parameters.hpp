@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/units.hpp"
+
 namespace brackwyn {
 
 struct RunParameters {
@@ -17,6 +19,15 @@ struct RunParameters {
   std::string masterFileName;
   std::string pluginFileName;
   std::int32_t objectSeed = 0;
+  // With useHeightmap the heights come from one heightmap file, its black
+  // and white at heightmapLow and heightmapHigh world units.
+  bool useHeightmap = false;
+  std::string heightmapName;
+  std::int64_t heightmapLow = -2048;
+  std::int64_t heightmapHigh = 14336;
+  // Grid coordinates of the bottom-left cell.
+  int worldX = -kCellGridOrigin;
+  int worldY = -kCellGridOrigin;
 };
 
 }  // namespace brackwyn

@@ -1,5 +1,6 @@
 #include "model/setting_number.hpp"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,19 @@ double SettingNumber(const WindowModel& window, std::string_view name) {
                    "\" is not a number. Enter a plain decimal number such as 1000 or -5.");
   }
   return *value;
+}
+
+std::int64_t SettingWholeNumber(const WindowModel& window, std::string_view name, std::int64_t low,
+                                std::int64_t high) {
+  double value = SettingNumber(window, name);
+  // Compared as doubles: both limits are far inside the 53 bits a double holds exactly.
+  if (value != std::floor(value) || value < static_cast<double>(low) ||
+      value > static_cast<double>(high)) {
+    throw RunError("Setting " + DescribeSetting(name) + ": \"" + window.text(name) +
+                   "\" is not a whole number from " + std::to_string(low) + " to " +
+                   std::to_string(high) + ".");
+  }
+  return static_cast<std::int64_t>(value);
 }
 
 }  // namespace brackwyn

@@ -27,6 +27,23 @@ std::int32_t Seed(const WindowModel& window) {
   return static_cast<std::int32_t>(value);
 }
 
+// Whole world units; their products with 16-bit samples stay exact in 64 bits.
+void ReadHeightmapSettings(const WindowModel& window, RunParameters& p) {
+  p.useHeightmap = window.state(control::chkHeightmap) != 0;
+  p.heightmapName = window.text(control::txtHeightmap);
+  if (!p.useHeightmap)
+    return;
+  constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+  p.heightmapLow = SettingWholeNumber(window, control::txtHeightmapLow, -kLimit, kLimit);
+  p.heightmapHigh = SettingWholeNumber(window, control::txtHeightmapHigh, -kLimit, kLimit);
+  if (p.heightmapLow >= p.heightmapHigh) {
+    throw RunError("Setting " + DescribeSetting(control::txtHeightmapHigh) + ": " +
+                   window.text(control::txtHeightmapHigh) + " is not above " +
+                   DescribeSetting(control::txtHeightmapLow) + ", " +
+                   window.text(control::txtHeightmapLow) + ". White must be higher than black.");
+  }
+}
+
 }  // namespace
 
 void InitializeVariables(RunContext& run) {
@@ -43,6 +60,11 @@ void InitializeVariables(RunContext& run) {
   p.masterFileName = window.text(control::txtESM);
   p.pluginFileName = window.text(control::txtESP);
   p.objectSeed = Seed(window);
+  ReadHeightmapSettings(window, p);
+  p.worldX = static_cast<int>(
+      SettingWholeNumber(window, control::txtWorldX, kWorldCellMin, kWorldCellMax));
+  p.worldY = static_cast<int>(
+      SettingWholeNumber(window, control::txtWorldY, kWorldCellMin, kWorldCellMax));
   run.progress.LogStageTime("InitializeVariables");
 }
 

@@ -9,15 +9,18 @@
 
 namespace brackwyn {
 
-// Cell index = row * 52 + column, rows from the bottom; grid coordinates put
-// cell (26, 26) at the world origin, so both run from -26 to 25.
+// Cell index = row * 52 + column, rows from the bottom; grid coordinates
+// count from the world's bottom-left cell (worldX, worldY), by default
+// (-26, -26), which puts cell (26, 26) at the world origin.
 struct CellPosition {
   int index;
+  int worldX = -kCellGridOrigin;
+  int worldY = -kCellGridOrigin;
 
   int column() const { return index % kCellsPerSide; }
   int row() const { return index / kCellsPerSide; }
-  int gridX() const { return column() - kCellGridOrigin; }
-  int gridY() const { return row() - kCellGridOrigin; }
+  int gridX() const { return column() + worldX; }
+  int gridY() const { return row() + worldY; }
 };
 
 inline constexpr std::size_t kCellNameBytes = 1;  // exterior cells have an empty name

@@ -15,7 +15,10 @@
 //   LTEX records, one per used land texture, only when the land is textured
 //   (land_texture_records.cpp)
 //   per cell, index 0 to 2703: CELL (cell_record.cpp) then LAND
-//   (land_record.cpp); 45 + 29739 bytes a cell without objects
+//   (land_record.cpp); 45 + 29739 bytes a cell without objects. With
+//   "Leave Out Open-Sea Cells" a cell all at the sea floor (-2048 units as
+//   the game decodes it) without references has neither, so that other
+//   plugins' land shows there; the record count leaves it out too.
 //
 // The master's length fills all 64 bits, so a master of 2 GiB or more gets its
 // true length; for smaller masters the bytes are the same as a 32-bit length
@@ -26,6 +29,7 @@
 // plugin named like its master is refused: it would replace the master.
 #include "plugin/create_esp.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -41,6 +45,7 @@
 #include "core/whole_file.hpp"
 #include "land/cell_normals.hpp"
 #include "model/control_names.hpp"
+#include "model/decoded_heights.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
@@ -171,6 +176,7 @@ class EncodedCells {
       run_.state.random = current_->randomAfter;
     }
     const ReferenceBlock& block = current_->references;
+    lastHasReferences_ = block.end > block.start;
     if (current_->createObjects != 0) {
       references_->keepInReferencesFile(current_->records.bytes().data() + block.start,
                                         block.end - block.start);
@@ -179,6 +185,9 @@ class EncodedCells {
     }
     return current_->records;
   }
+
+  // Whether the cell last taken holds references.
+  bool lastHasReferences() const { return lastHasReferences_; }
 
  private:
   // Deep enough to ride out a cell dense with references.
@@ -195,8 +204,10 @@ class EncodedCells {
     cell.createObjects = createObjects;
     cell.drawsBefore = random.position();
     cell.placed.clear();
-    cell.references = BuildCell(run_, CellPosition{index}, createObjects, references_, normals_,
-                                random, cell.placed, cell.records);
+    const RunParameters& parameters = run_.state.parameters;
+    cell.references =
+        BuildCell(run_, CellPosition{index, parameters.worldX, parameters.worldY}, createObjects,
+                  references_, normals_, random, cell.placed, cell.records);
     cell.randomAfter = random;
   }
 
@@ -213,8 +224,21 @@ class EncodedCells {
   std::optional<CellNormalsCalculator> normals_;
   std::unique_ptr<EncodedCell> current_ = std::make_unique<EncodedCell>();
   int aheadState_ = 0;
+  bool lastHasReferences_ = false;
   SequenceAhead<EncodedCell> ahead_{kCellsAhead};  // last: stops before what it uses goes
 };
+
+// The cells whose decoded heights are all at the sea floor, -2048 units.
+std::vector<bool> OpenSeaCells(const CellHeights& heights) {
+  std::vector<bool> sea(kCellCount);
+  std::vector<std::int32_t> decoded(kVerticesPerCell);
+  for (int cell = 0; cell < kCellCount; ++cell) {
+    DecodeCellHeights(heights, cell, decoded.data());
+    sea[static_cast<std::size_t>(cell)] =
+        std::ranges::all_of(decoded, [](std::int32_t h) { return h == kBorderHeight; });
+  }
+  return sea;
+}
 
 }  // namespace
 
@@ -234,11 +258,18 @@ void CreateESP(RunContext& run) {
   std::int32_t recordCount = BuildHeaderAndStatics(run, masterLength, createObjects, out);
   plugin.append(out.bytes());
 
-  // Read once: every cell of one plugin gets normals, or none does.
+  // Read once: every cell of one plugin gets normals, or none does, and the
+  // open sea is left out of all of it or none.
   EncodedCells cells(run, ThreadCount(), run.window.state(control::chkCreateNormals) != 0);
+  std::vector<bool> leftOut;
+  if (run.window.state(control::chkSkipSeaCells) != 0)
+    leftOut = OpenSeaCells(run.state.cellHeights);
   for (int index = 0; index < kCellCount; ++index) {
-    plugin.append(cells.take(index, createObjects).bytes());
-    recordCount += 2;
+    const RecordWriter& records = cells.take(index, createObjects);
+    if (leftOut.empty() || !leftOut[static_cast<std::size_t>(index)] || cells.lastHasReferences()) {
+      plugin.append(records.bytes());
+      recordCount += 2;
+    }
     run.progress.ShowProgress(ProgressText(index));
     if (run.progress.YieldToUI())
       createObjects = CreateObjectsState(run);

@@ -125,8 +125,8 @@ void CellReferenceWriter::Impl::writeReferences(
     int column, int row, const std::vector<PlacedObjectsReader::Anchor>& anchors,
     RandomStream& random, std::vector<PlacedObject>& placedOut, RecordWriter& out) {
   const ObjectPalette& palette = run.state.objectPalette;
-  const int originX = (column - kCellGridOrigin) * kUnitsPerCell;
-  const int originY = (row - kCellGridOrigin) * kUnitsPerCell;
+  const int originX = (column + run.state.parameters.worldX) * kUnitsPerCell;
+  const int originY = (row + run.state.parameters.worldY) * kUnitsPerCell;
   std::int32_t number = 0;
   for (const PlacedObjectsReader::Anchor& anchor : anchors) {
     const ObjectKind& entry = palette.kind(anchor.kind);

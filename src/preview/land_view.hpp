@@ -57,15 +57,10 @@ class LandView {
   }
 
   // Where a vertex or a world position lands in the picture (row 0 at the
-  // top); vertex coordinates count from the world's bottom-left vertex, as
-  // HeightGrid does.
-  int pixelX(int vertexX) const {
-    return FloorDiv(vertexX - (gridX0_ + kCellGridOrigin) * kQuadsPerCellSide, scale_);
-  }
-  int pixelY(int vertexY) const {
-    return pictureHeight() - 1 -
-           FloorDiv(vertexY - (gridY0_ + kCellGridOrigin) * kQuadsPerCellSide, scale_);
-  }
+  // top); vertex coordinates count from the view's bottom-left vertex, as
+  // HeightGrid does from the run's.
+  int pixelX(int vertexX) const { return FloorDiv(vertexX, scale_); }
+  int pixelY(int vertexY) const { return pictureHeight() - 1 - FloorDiv(vertexY, scale_); }
 
  private:
   static int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }

@@ -133,9 +133,10 @@ LandView RunLandView(const RunState& state, int scale) {
       state.cellHeights.heightSteps.size() < cells * kVerticesPerCell ||
       state.cellColors.bytes.size() < cells * kCellColorBytes)
     throw std::logic_error("the preview needs the heights and colours of every cell");
-  LandView view(-kCellGridOrigin, -kCellGridOrigin, kCellsPerSide, kCellsPerSide, scale);
+  const int worldX = state.parameters.worldX, worldY = state.parameters.worldY;
+  LandView view(worldX, worldY, kCellsPerSide, kCellsPerSide, scale);
   for (int cell = 0; cell < kCellCount; ++cell) {
-    view.putCell(cell % kCellsPerSide - kCellGridOrigin, cell / kCellsPerSide - kCellGridOrigin,
+    view.putCell(cell % kCellsPerSide + worldX, cell / kCellsPerSide + worldY,
                  state.cellHeights.baseHeight[static_cast<std::size_t>(cell)],
                  state.cellHeights.steps(cell), state.cellColors.cell(cell));
   }

@@ -295,7 +295,7 @@ TEST_F(CliRun, WorksInTheFolderGivenWithC) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(folder / "There.esp"));
   EXPECT_TRUE(fs::exists(folder / "clipping-report.txt"));
-  EXPECT_EQ(fs::file_size(folder / "Parameters.ini"), 4352u);
+  EXPECT_EQ(fs::file_size(folder / "Parameters.ini"), 5248u);
   EXPECT_TRUE(FolderContents(elsewhere.path()).empty());
 }
 

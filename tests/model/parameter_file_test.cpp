@@ -91,7 +91,7 @@ class ParameterFile : public ::testing::Test {
 TEST_F(ParameterFile, DefaultsGiveTheKnownBytes) {
   SaveParameters(window, file());
   Bytes bytes = saved();
-  ASSERT_EQ(bytes.size(), 4352u);
+  ASSERT_EQ(bytes.size(), 5248u);
   EXPECT_EQ(Record(bytes, 1), TextRecord("Brackwyn.esm"));
   EXPECT_EQ(Record(bytes, 5), TextRecord("1000"));
   EXPECT_EQ(Record(bytes, 8), StateRecord(0));
@@ -270,6 +270,36 @@ TEST_F(ParameterFile, TextureRecords33And34RoundTripAndMayBeMissing) {
     EXPECT_EQ(window.text("txtTextureIndex"), size > 128 * 32 ? "rules.csv" : "kept.csv") << size;
     EXPECT_EQ(window.state("chkCreateTextures"), 1) << size;
   }
+}
+
+// Records 35 to 41, the heightmap and the world's position, came later still:
+// a 34-record file leaves them alone and says nothing.
+TEST_F(ParameterFile, HeightmapAndWorldRecords35To41RoundTripAndMayBeMissing) {
+  window.setState("chkHeightmap", 1);
+  window.setText("txtHeightmap", "land.r16");
+  window.setText("txtHeightmapLow", "-800");
+  window.setText("txtHeightmapHigh", "9000");
+  window.setText("txtWorldX", "40");
+  window.setText("txtWorldY", "-10");
+  window.setState("chkSkipSeaCells", 2);
+  SaveParameters(window, file());
+  Bytes bytes = saved();
+  EXPECT_EQ(Record(bytes, 35), StateRecord(1));
+  EXPECT_EQ(Record(bytes, 36), TextRecord("land.r16"));
+  EXPECT_EQ(Record(bytes, 37), TextRecord("-800"));
+  EXPECT_EQ(Record(bytes, 38), TextRecord("9000"));
+  EXPECT_EQ(Record(bytes, 39), TextRecord("40"));
+  EXPECT_EQ(Record(bytes, 40), TextRecord("-10"));
+  EXPECT_EQ(Record(bytes, 41), StateRecord(2));
+
+  bytes.resize(4352);
+  WriteBytes(file(), bytes);
+  window.resetToDefaults();
+  window.setText("txtWorldX", "7");
+  EXPECT_TRUE(LoadParameters(window, file()).keptSettings.empty());
+  EXPECT_EQ(window.text("txtWorldX"), "7");
+  EXPECT_EQ(window.state("chkHeightmap"), 0);
+  EXPECT_EQ(window.text("txtHeightmap"), "heightmap.png");
 }
 
 TEST_F(ParameterFile, FileEndingAfterTheLastStateIsComplete) {

@@ -44,6 +44,9 @@ TEST_F(InitializeVariablesTest, CopiesDefaultsAndDisablesStart) {
   EXPECT_EQ(p.masterFileName, "Brackwyn.esm");
   EXPECT_EQ(p.pluginFileName, "Brackwyn.esp");
   EXPECT_EQ(p.objectSeed, 0);
+  EXPECT_FALSE(p.useHeightmap);
+  EXPECT_EQ(p.worldX, -26);
+  EXPECT_EQ(p.worldY, -26);
   EXPECT_FALSE(run.window.beginEnabled());
   EXPECT_EQ(run.window.text("txtTimes"), "InitializeVariables - 0:0:0\r\n");
   EXPECT_EQ(run.window.caption(), "Brackwyn 1.3.1");
@@ -71,9 +74,12 @@ TEST_F(InitializeVariablesTest, BadNumbersNameTheSetting) {
   };
   for (Case c :
        {Case{"txtScaleInterior", ""}, Case{"txtScaleMountain", "8k"}, Case{"txtObjectSeed", "seed"},
-        Case{"txtObjectSeed", "2147483648"}, Case{"txtObjectSeed", "-2147483649"}}) {
+        Case{"txtObjectSeed", "2147483648"}, Case{"txtObjectSeed", "-2147483649"},
+        Case{"txtHeightmapLow", "1.5"}, Case{"txtHeightmapHigh", "-2048"}, Case{"txtWorldX", "949"},
+        Case{"txtWorldY", "-1001"}, Case{"txtWorldX", "3.5"}}) {
     WindowModel& window = run.window;
     window.resetToDefaults();
+    window.setState("chkHeightmap", 1);  // else black and white are not read
     window.setText(c.name, c.text);
     try {
       InitializeVariables(run.context);
