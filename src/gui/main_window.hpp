@@ -13,9 +13,9 @@
 
 #include <QWidget>
 
+#include "core/event_pacer.hpp"
 #include "core/folder_lock.hpp"
 #include "gui/control_widgets.hpp"
-#include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
 #include "gui/preview_pane.hpp"
