@@ -21,14 +21,6 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string KeptSettingsMessage(const ParameterLoadReport& report) {
-  std::string message = std::string(kParameterFileName) +
-                        " was loaded, but these settings kept their current values:\n";
-  for (const std::string& kept : report.keptSettings)
-    message += "\n" + kept;
-  return message;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)

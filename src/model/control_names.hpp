@@ -43,6 +43,13 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
     {"txtVCLR5R", "txtVCLR5G", "txtVCLR5B"},
 }};
 
+// The buttons the windows act on.
+inline constexpr std::string_view cmdLoadParameters = "cmdLoadParameters";
+inline constexpr std::string_view cmdSaveParameters = "cmdSaveParameters";
+inline constexpr std::string_view cmdBegin = "cmdBegin";
+inline constexpr std::array<std::string_view, 3> kButtonsNamedInCode = {
+    cmdLoadParameters, cmdSaveParameters, cmdBegin};
+
 inline constexpr auto kNamedInCode = [] {
   std::array<std::string_view, 23 + 5 * 4> all = {txtESM,
                                                   txtESP,
