@@ -14,22 +14,19 @@
 #include <QWidget>
 
 #include "core/event_pacer.hpp"
-#include "core/folder_lock.hpp"
 #include "gui/control_widgets.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
 #include "gui/preview_pane.hpp"
 #include "model/front_end.hpp"
-#include "model/progress_reporter.hpp"
-#include "model/run_state.hpp"
 #include "model/window_model.hpp"
-#include "pipeline/pipeline.hpp"
+#include "pipeline/window_session.hpp"
 
 namespace brackwyn::gui {
 
-class MainWindow : public QWidget, public FrontEnd {
+class MainWindow : public QWidget, public FrontEnd, public WindowSession::View {
  public:
-  using Runner = std::function<RunResult(RunContext&)>;
+  using Runner = WindowSession::Runner;
 
   // `presenter` null: real message boxes. The window works in
   // `workingDirectory`: file names, "Parameters.ini" and the work files.
@@ -37,15 +34,15 @@ class MainWindow : public QWidget, public FrontEnd {
                       MessagePresenter* presenter = nullptr);
   ~MainWindow() override;
 
-  WindowModel& model() { return model_; }
-  const std::filesystem::path& workingDirectory() const { return state_->workingDirectory; }
+  WindowModel& model() { return session_.model(); }
+  const std::filesystem::path& workingDirectory() const { return session_.workingDirectory(); }
 
   // What the start button runs; tests put in stand-ins for the pipeline.
-  void setRunner(Runner runner) { runner_ = std::move(runner); }
+  void setRunner(Runner runner) { session_.setRunner(std::move(runner)); }
 
-  bool running() const { return running_; }
+  bool running() const { return session_.running(); }
   PreviewPane& previewPane() { return *previewPane_; }
-  std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
+  std::optional<RunOutcome> lastOutcome() const { return session_.lastOutcome(); }
 
   // The three buttons' actions.
   void startRun();
@@ -57,6 +54,10 @@ class MainWindow : public QWidget, public FrontEnd {
   void showMessage(std::string_view title, std::string_view text) override;
   void showError(std::string_view title, std::string_view text) override;
   void modelChanged(std::string_view name) override;
+
+  // WindowSession::View
+  void present(MessageKind kind, std::string_view title, std::string_view text) override;
+  void showPreview(const RunState& state, const WindowModel& window) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -75,19 +76,10 @@ class MainWindow : public QWidget, public FrontEnd {
   void refresh(std::size_t binding);
   void refreshAll();
   void flushPending();
-  void present(MessageKind kind, std::string_view title, std::string_view text);
-  std::filesystem::path parameterFile() const;
-  void deleteOwnWorkFiles();
-
-  WindowModel model_;
-  ProgressReporter progress_{model_};
-  std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
-  Runner runner_ = RunPipeline;
 
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
-
-  void showPreview();
+  WindowSession session_;
 
   ControlWidgets widgets_;
   PreviewPane* previewPane_ = nullptr;  // owned by the window
@@ -100,13 +92,8 @@ class MainWindow : public QWidget, public FrontEnd {
   std::vector<std::size_t> pendingList_;
 
   EventPacer pacer_;
-  // Held from the start of a run until the window closes: the work files are
-  // this window's until then.
-  std::optional<FolderLock> folderLock_;
-  bool running_ = false;
   bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
   bool editingFromWidget_ = false;
-  std::optional<RunOutcome> lastOutcome_;
 };
 
 }  // namespace brackwyn::gui

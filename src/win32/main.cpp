@@ -47,10 +47,10 @@ void Tell(std::string_view text, bool problem) {
 
 class PrintingPresenter : public brackwyn::win32::MessagePresenter {
  public:
-  void present(HWND, brackwyn::win32::MessageKind kind, std::string_view title,
+  void present(HWND, brackwyn::MessageKind kind, std::string_view title,
                std::string_view text) override {
     Tell(std::string(title) + ": " + std::string(text) + "\n",
-         kind != brackwyn::win32::MessageKind::Information);
+         kind != brackwyn::MessageKind::Information);
   }
 };
 

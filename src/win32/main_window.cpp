@@ -1,16 +1,12 @@
 #include "win32/main_window.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include <commctrl.h>
 
-#include "core/replacing_file.hpp"
-#include "core/run_error.hpp"
-#include "core/units.hpp"
 #include "model/control_names.hpp"
 #include "model/control_table.hpp"
-#include "model/parameter_file.hpp"
-#include "pipeline/work_files.hpp"
 #include "win32/wide_text.hpp"
 
 namespace brackwyn::win32 {
@@ -80,8 +76,8 @@ WPARAM CheckState(int modelState) {
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)
-    : presenter_(presenter != nullptr ? presenter : &messageBoxes_) {
-  state_->workingDirectory = std::move(workingDirectory);
+    : presenter_(presenter != nullptr ? presenter : &messageBoxes_),
+      session_(std::move(workingDirectory), *this) {
   INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&classes);
 
@@ -115,7 +111,7 @@ MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter*
   bindingIndex_.emplace(kCaptionName, captionBinding_);
   bindingIndex_.emplace(control::cmdBegin, beginBinding_);
   pending_.assign(controls.size() + 2, false);
-  model_.setFrontEnd(this);
+  model().setFrontEnd(this);
   refreshAll();
 
   // A first size that shows everything, with room for the preview, within
@@ -131,7 +127,7 @@ MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter*
 }
 
 MainWindow::~MainWindow() {
-  model_.setFrontEnd(nullptr);
+  model().setFrontEnd(nullptr);
   if (window_ != nullptr)
     ::DestroyWindow(window_);
 }
@@ -294,10 +290,10 @@ void MainWindow::onCommand(HWND control, int notification) {
     return;
   const ControlSpec& spec = ControlTable()[found->second];
   if (spec.kind == ControlKind::TextBox && notification == EN_CHANGE && !settingFromModel_) {
-    model_.setText(spec.name, Utf8FromWide(WindowText(control)));
+    model().setText(spec.name, Utf8FromWide(WindowText(control)));
   } else if (spec.kind == ControlKind::CheckBox && notification == BN_CLICKED) {
     bool checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    model_.setState(spec.name, checked ? 0 : 1);
+    model().setState(spec.name, checked ? 0 : 1);
   } else if (spec.kind == ControlKind::Button && notification == BN_CLICKED) {
     if (spec.name == control::cmdLoadParameters)
       loadParameters();
@@ -311,18 +307,18 @@ void MainWindow::onCommand(HWND control, int notification) {
 void MainWindow::refresh(std::size_t binding) {
   pending_[binding] = false;
   if (binding == captionBinding_) {
-    SetWindowUtf8(window_, model_.caption());
+    SetWindowUtf8(window_, model().caption());
     return;
   }
   if (binding == beginBinding_) {
-    ::EnableWindow(control(control::cmdBegin), model_.beginEnabled());
+    ::EnableWindow(control(control::cmdBegin), model().beginEnabled());
     return;
   }
   const ControlSpec& spec = ControlTable()[binding];
   HWND control = controls_[binding];
   switch (spec.kind) {
     case ControlKind::TextBox: {
-      const std::string& text = model_.text(spec.name);
+      const std::string& text = model().text(spec.name);
       if (Utf8FromWide(WindowText(control)) != text) {
         settingFromModel_ = true;
         SetWindowUtf8(control, text);
@@ -331,10 +327,10 @@ void MainWindow::refresh(std::size_t binding) {
       break;
     }
     case ControlKind::CheckBox:
-      ::SendMessageW(control, BM_SETCHECK, CheckState(model_.state(spec.name)), 0);
+      ::SendMessageW(control, BM_SETCHECK, CheckState(model().state(spec.name)), 0);
       break;
     case ControlKind::OutputArea:
-      areaViews_.at(binding).show(model_.text(spec.name));
+      areaViews_.at(binding).show(model().text(spec.name));
       break;
     default:
       break;
@@ -364,7 +360,7 @@ void MainWindow::modelChanged(std::string_view name) {
   std::size_t binding = found->second;
   // A stage at work may change the caption or an output area once per row:
   // remember it and redraw when the window next handles its messages.
-  if (running_ && !handlingEvents_) {
+  if (session_.running() && !handlingEvents_) {
     if (!pending_[binding]) {
       pending_[binding] = true;
       pendingList_.push_back(binding);
@@ -405,85 +401,35 @@ void MainWindow::present(MessageKind kind, std::string_view title, std::string_v
 }
 
 void MainWindow::showMessage(std::string_view title, std::string_view text) {
-  if (model_.closeRequested())
+  if (model().closeRequested())
     return;  // the user has closed the window already
   present(MessageKind::Information, title, text);
 }
 
 void MainWindow::showError(std::string_view title, std::string_view text) {
-  if (model_.closeRequested())
+  if (model().closeRequested())
     return;
   present(MessageKind::Error, title, text);
 }
 
 void MainWindow::startRun() {
-  if (running_ || !model_.beginEnabled())
-    return;
-  try {
-    if (!folderLock_)
-      folderLock_.emplace(workingDirectory());
-  } catch (const RunError& error) {  // another run uses the folder: try again later
-    present(MessageKind::Error, kProgramName, error.what());
-    return;
-  }
-  DeleteWorkFilesOnForcedStop(workingDirectory(), model_.text(control::txtESP));
-  running_ = true;
-  RunContext run{model_, progress_, *state_};
-  RunResult result = runner_(run);
-  running_ = false;
+  bool closeNow = session_.startRun();
   flushPending();
-  lastOutcome_ = result.outcome;
-  if (result.outcome == RunOutcome::Finished && !model_.closeRequested())
-    showPreview();
-  if (model_.closeRequested())
+  if (closeNow)
     close();  // the user closed the window during the run
 }
 
-void MainWindow::showPreview() {
-  try {
-    previewPane_->showRun(*state_, model_);
-  } catch (const std::logic_error&) {
-    // A stand-in runner made no land: there is nothing to draw.
-  } catch (const std::exception& error) {
-    present(
-        MessageKind::Error, kProgramName,
-        std::string("The plugin is written, but its preview could not be drawn: ") + error.what());
-  }
-}
-
-std::filesystem::path MainWindow::parameterFile() const {
-  return workingDirectory() / kParameterFileName;
+void MainWindow::showPreview(const RunState& state, const WindowModel& window) {
+  flushPending();
+  previewPane_->showRun(state, window);
 }
 
 void MainWindow::loadParameters() {
-  try {
-    ParameterLoadReport report = LoadParameters(model_, parameterFile());
-    if (!report.keptSettings.empty())
-      present(MessageKind::Warning, kProgramName, KeptSettingsMessage(report));
-  } catch (const std::exception& error) {
-    present(MessageKind::Error, kProgramName, error.what());
-  }
+  session_.loadParameters();
 }
 
 void MainWindow::saveParameters() {
-  try {
-    SaveParameters(model_, parameterFile());
-  } catch (const std::exception& error) {
-    present(MessageKind::Error, kProgramName, error.what());
-  }
-}
-
-// Work files of a run that another program is making in this folder are not
-// this window's to delete.
-void MainWindow::deleteOwnWorkFiles() {
-  try {
-    if (!folderLock_)
-      folderLock_ = FolderLock::TryTake(workingDirectory());
-  } catch (const RunError&) {
-    return;  // no lock file can be made here: nor could any run have made work files
-  }
-  if (folderLock_)
-    DeleteWorkFiles(workingDirectory());
+  session_.saveParameters();
 }
 
 void MainWindow::close() {
@@ -492,27 +438,11 @@ void MainWindow::close() {
 }
 
 void MainWindow::onClose() {
-  if (running_) {
-    // The run gives up at its next yield, removing its partial plugin on the
-    // way out; startRun() then closes the window for good.
-    model_.requestClose();
-    ::ShowWindow(window_, SW_HIDE);
+  if (!session_.close()) {
+    ::ShowWindow(window_, SW_HIDE);  // the run ends first, then startRun() closes the window
     return;
   }
-  deleteOwnWorkFiles();
   ::DestroyWindow(window_);
-}
-
-// Windows ends the process once this returns, without unwinding a run in
-// progress: the clean-up that closing does happens here.
-void MainWindow::onEndSession() {
-  model_.requestClose();
-  deleteOwnWorkFiles();
-  if (running_ && folderLock_) {
-    std::error_code ignored;
-    std::filesystem::remove(TemporaryBeside(state_->resolve(model_.text(control::txtESP))),
-                            ignored);
-  }
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -568,7 +498,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ENDSESSION:
       if (wParam)
-        onEndSession();
+        session_.endSession();
       return 0;
     case WM_DESTROY:
       if (quitWhenClosed_)

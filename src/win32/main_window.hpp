@@ -14,12 +14,9 @@
 #include <vector>
 
 #include "core/event_pacer.hpp"
-#include "core/folder_lock.hpp"
 #include "model/front_end.hpp"
-#include "model/progress_reporter.hpp"
-#include "model/run_state.hpp"
 #include "model/window_model.hpp"
-#include "pipeline/pipeline.hpp"
+#include "pipeline/window_session.hpp"
 #include "win32/gdi_handles.hpp"
 #include "win32/message_presenter.hpp"
 #include "win32/output_area_view.hpp"
@@ -28,9 +25,9 @@
 
 namespace brackwyn::win32 {
 
-class MainWindow : public FrontEnd {
+class MainWindow : public FrontEnd, public WindowSession::View {
  public:
-  using Runner = std::function<RunResult(RunContext&)>;
+  using Runner = WindowSession::Runner;
 
   // `presenter` null: real message boxes. The window works in
   // `workingDirectory`: file names, "Parameters.ini" and the work files.
@@ -52,15 +49,15 @@ class MainWindow : public FrontEnd {
   HWND statusLine() const { return statusLine_; }
   PreviewPane& previewPane() { return *previewPane_; }
 
-  WindowModel& model() { return model_; }
-  const std::filesystem::path& workingDirectory() const { return state_->workingDirectory; }
+  WindowModel& model() { return session_.model(); }
+  const std::filesystem::path& workingDirectory() const { return session_.workingDirectory(); }
   // What the start button runs; tests put in stand-ins for the pipeline.
-  void setRunner(Runner runner) { runner_ = std::move(runner); }
+  void setRunner(Runner runner) { session_.setRunner(std::move(runner)); }
   // The program ends its message loop when the window goes; tests keep going.
   void quitWhenClosed() { quitWhenClosed_ = true; }
 
-  bool running() const { return running_; }
-  std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
+  bool running() const { return session_.running(); }
+  std::optional<RunOutcome> lastOutcome() const { return session_.lastOutcome(); }
 
   // The buttons' actions.
   void startRun();
@@ -78,6 +75,10 @@ class MainWindow : public FrontEnd {
   void showError(std::string_view title, std::string_view text) override;
   void modelChanged(std::string_view name) override;
 
+  // WindowSession::View
+  void present(MessageKind kind, std::string_view title, std::string_view text) override;
+  void showPreview(const RunState& state, const WindowModel& window) override;
+
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,23 +89,14 @@ class MainWindow : public FrontEnd {
   void layOut();
   void onCommand(HWND control, int notification);
   void onClose();
-  void onEndSession();
 
   void refresh(std::size_t binding);
   void refreshAll();
   void flushPending();
-  void present(MessageKind kind, std::string_view title, std::string_view text);
-  void showPreview();
-  std::filesystem::path parameterFile() const;
-  void deleteOwnWorkFiles();
-
-  WindowModel model_;
-  ProgressReporter progress_{model_};
-  std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
-  Runner runner_ = RunPipeline;
 
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
+  WindowSession session_;
 
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // parallel to ControlTable()
@@ -130,14 +122,9 @@ class MainWindow : public FrontEnd {
   std::vector<std::size_t> pendingList_;
 
   EventPacer pacer_;
-  // Held from the start of a run until the window closes: the work files are
-  // this window's until then.
-  std::optional<FolderLock> folderLock_;
-  bool running_ = false;
   bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
   bool settingFromModel_ = false;
   bool quitWhenClosed_ = false;
-  std::optional<RunOutcome> lastOutcome_;
 };
 
 // Runs the thread's message loop until the window is closed; its exit code.

@@ -7,13 +7,9 @@
 
 #include <windows.h>
 
-namespace brackwyn::win32 {
+#include "pipeline/window_session.hpp"
 
-enum class MessageKind {
-  Information,  // the completion message: no icon
-  Warning,      // settings a parameter file could not set
-  Error         // a failed run, or a parameter file that could not be read or written
-};
+namespace brackwyn::win32 {
 
 class MessagePresenter {
  public:
