@@ -369,6 +369,49 @@ TEST(Win32Window, ASecondWindowOnTheFolderCannotRunAndLeavesTheFirstOnesWorkFile
   EXPECT_EQ(WorkFilesLeft(folder.path()), 0);
 }
 
+// WM_CLOSE is the user closing the window, WM_ENDSESSION a logoff or
+// shutdown, after which Windows ends the program without further notice.
+struct Ending {
+  const char* name;
+  UINT message;
+  bool duringRun;
+};
+
+class Win32WindowEnding : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(Win32WindowEnding, DeletesTheWorkFiles) {
+  ScratchFolder folder;
+  SeedWorkFiles(folder.path());
+  TestWindow test(folder.path());
+  auto end = [&] { ::SendMessageW(test.window.handle(), GetParam().message, TRUE, 0); };
+  if (GetParam().duringRun) {
+    test.window.setRunner([&](RunContext& run) {
+      Repeat([&] {
+        end();
+        return true;
+      });
+      try {
+        WaitFor(run, [] { return false; });  // until the window asks the run to give up
+      } catch (const RunAbandoned&) {
+        return RunResult{RunOutcome::Abandoned, ""};
+      }
+      return RunResult{};
+    });
+    test.click("cmdBegin");
+    EXPECT_EQ(test.window.lastOutcome(), RunOutcome::Abandoned);
+  } else {
+    end();
+  }
+  EXPECT_EQ(WorkFilesLeft(folder.path()), 0);
+  EXPECT_TRUE(test.presenter.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, Win32WindowEnding,
+                         ::testing::Values(Ending{"CloseWhenIdle", WM_CLOSE, false},
+                                           Ending{"EndSessionWhenIdle", WM_ENDSESSION, false},
+                                           Ending{"EndSessionDuringARun", WM_ENDSESSION, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Win32Window, AClippingReportOfAHundredThousandLinesArrivesWhole) {
   ScratchFolder folder;
   TestWindow test(folder.path());
