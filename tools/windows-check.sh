@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Windows half of CI: cross-builds the runner and the portable tests for
-# 64-bit Windows (preset "windows"), runs the tests under Wine, then runs the
-# Windows runner on the example world (objects off; objects on; normals and
-# textures on) and checks that every plugin is byte for byte the Linux one.
+# The Windows half of CI: cross-builds the window, the runner and the portable
+# tests for 64-bit Windows (preset "windows"), runs the tests under Wine, then
+# runs the Windows runner on the example world (objects off; objects on;
+# normals and textures on) and checks that every plugin is byte for byte the
+# Linux one; last, the window's tests and a run of the window by keyboard.
 # Needs the Linux build in build/ (tools/run-tests.sh makes it) and the
 # packages of tools/install-dependencies.sh.
 set -euo pipefail
