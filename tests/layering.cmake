@@ -11,6 +11,7 @@ set(LAYER_preview 4)
 set(LAYER_pipeline 5)
 set(LAYER_cli 6)
 set(LAYER_gui 6)
+set(LAYER_win32 6)
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.cpp)
 if(NOT sources)

@@ -13,7 +13,8 @@ packages=(
   clang-14 libfuzzer-14-dev      # the fuzz targets (tools/run-fuzz.sh)
   openmw-cs                      # esmtool, an independent reader used to check written plugins
   g++-mingw-w64-x86-64-posix     # the Windows cross build (tools/windows-check.sh)
-  wine wine64                    # runs the Windows tests and runner
+  wine wine64                    # runs the Windows tests, runner and window
+  xvfb xdotool imagemagick       # a display for the Windows window, keys for it, its picture
   zip                            # the Windows package (tools/package-windows.sh)
   help2man file                  # the Debian package's manual pages and dependencies
   lintian desktop-file-utils     # checks of the Debian package (tools/linux-package-check.sh)

@@ -147,7 +147,31 @@ int MakeExampleWorld(const std::vector<std::filesystem::path>& arguments) {
 // approximation of a folder name.
 int wmain(int argc, wchar_t** argv) {
   ::SetConsoleOutputCP(CP_UTF8);
-  return MakeExampleWorld({argv + 1, argv + argc});
+  if (argc > 1)
+    return MakeExampleWorld({argv + 1, argv + argc});
+  // Started without a folder, as a double-click starts it: the current
+  // folder is then wherever Explorer chose, so the world goes beside the
+  // program, where the user will look.
+  std::wstring self(MAX_PATH, L'\0');
+  DWORD length;
+  while ((length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()))) ==
+         self.size())
+    self.resize(self.size() * 2);
+  self.resize(length);
+  std::filesystem::path folder = std::filesystem::path(self).parent_path() / L"example";
+  int status = MakeExampleWorld({folder});
+  if (status == 0) {
+    std::cout << "\nNext: drag the folder \"example\" onto brackwyn.exe and press \"Create "
+                 "Landscape/ESP\".\n";
+  }
+  // The console was made for this program alone and closes with it: keep it
+  // open until the message is read. From a command prompt, return at once.
+  DWORD processes[2];
+  if (::GetConsoleProcessList(processes, 2) == 1) {
+    std::cout << "Press Enter to close this window." << std::flush;
+    std::cin.get();
+  }
+  return status;
 }
 #else
 int main(int argc, char** argv) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Makes build-windows/brackwyn-<version>-windows-x64.zip: the Windows runner,
-# the example-world maker, a README for Windows users and the licences, in one
-# folder.
+# Makes build-windows/brackwyn-<version>-windows-x64.zip: the window, the
+# Windows runner, the example-world maker, a README for Windows users and the
+# licences, in one folder.
 # Cross-builds first when the .exe files are missing (see windows-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,12 +9,16 @@ cd "$(dirname "$0")/.."
 build=build-windows
 version=$(sed -n 's/^project(Brackwyn VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [[ -n "$version" ]] || { echo "package-windows: no version in CMakeLists.txt's project()" >&2; exit 1; }
-programs=("$build/src/cli/brackwyn-cli.exe" "$build/tools/make_example_world.exe")
+programs=("$build/src/win32/brackwyn.exe" "$build/src/cli/brackwyn-cli.exe"
+  "$build/tools/make_example_world.exe")
 
-if [[ ! -f ${programs[0]} || ! -f ${programs[1]} ]]; then
-  cmake --preset windows >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target brackwyn-cli make_example_world
-fi
+for program in "${programs[@]}"; do
+  if [[ ! -f $program ]]; then
+    cmake --preset windows >/dev/null
+    cmake --build "$build" -j "$(nproc)" --target brackwyn-win32 brackwyn-cli make_example_world
+    break
+  fi
+done
 
 name="brackwyn-$version-windows-x64"
 stage=$(mktemp -d)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The Windows half of CI: cross-builds the runner and the portable tests for
-# 64-bit Windows (preset "windows"), runs the tests under Wine, then runs the
-# Windows runner on the example world (objects off; objects on; normals and
-# textures on) and checks that every plugin is byte for byte the Linux one;
-# exports the example plugin to a heightmap with both runners and runs both
-# from a 16-bit PNG and from a RAW heightmap.
+# The Windows half of CI: cross-builds the window, the runner and the portable
+# tests for 64-bit Windows (preset "windows"), runs the tests under Wine, then
+# runs the Windows runner on the example world (objects off; objects on;
+# normals and textures on) and checks that every plugin is byte for byte the
+# Linux one; exports the example plugin to a heightmap with both runners and
+# runs both from a 16-bit PNG and from a RAW heightmap; last, the window's
+# tests and a run of the window by keyboard.
 # Needs the Linux build in build/ (tools/run-tests.sh makes it) and the
 # packages of tools/install-dependencies.sh.
 set -euo pipefail
@@ -16,13 +17,13 @@ for program in "$linux_cli" "$linux_world_maker"; do
   [[ -x $program ]] || { echo "windows-check: $program is missing; run tools/run-tests.sh first" >&2; exit 1; }
 done
 
-# Only the POSIX halves of the platform files may include POSIX headers;
-# everything else must build for Windows too (the window included, which is
-# not cross-built here).
-posix_includes=$(grep -rlE '#include <(unistd|fcntl|poll|termios|spawn|signal|pthread)\.h>|#include <sys/' src |
+# Only the POSIX halves of the platform files may include POSIX headers or
+# read POSIX clocks; everything else must build for Windows too (the Qt
+# window included, which is not cross-built here).
+posix_calls=$(grep -rlE '#include <(unistd|fcntl|poll|termios|spawn|signal|pthread|time)\.h>|#include <sys/|clock_gettime|CLOCK_MONOTONIC' src |
   grep -vE '_posix\.cpp$' || true)
-if [[ -n $posix_includes ]]; then
-  echo "windows-check: POSIX headers outside the POSIX platform files:" $posix_includes >&2
+if [[ -n $posix_calls ]]; then
+  echo "windows-check: POSIX headers or calls outside the POSIX platform files:" $posix_calls >&2
   exit 1
 fi
 
@@ -35,23 +36,31 @@ cmake --preset windows "${launcher[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 echo "Cross build: $(seconds_since "$start") s"
 
-# Wine, headless, in a prefix of its own that goes away afterwards. One
-# wineserver serves every start, so each start costs a fraction of a second.
+# Wine in a prefix of its own that goes away afterwards, drawing on a virtual
+# X display so that the window's tests and the keyboard check below have
+# somewhere to draw. One wineserver serves every start, so each start costs a
+# fraction of a second.
 start=$(date +%s.%N)
 scratch=$(mktemp -d /tmp/brackwyn-windows-check.XXXXXX)
-export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb=$!
 cleanup() {
   wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+for _ in $(seq 100); do [[ -s $scratch/display ]] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$scratch/display")
 mkdir -p "$WINEPREFIX"
 wineserver -p  # before anything else starts one that would end after 3 idle seconds
 wine wineboot --init >/dev/null 2>&1
 echo "Wine prefix: $(seconds_since "$start") s"
 
-failed=0
-for tests in build-windows/tests/brackwyn_tests.exe build-windows/tests/cli/brackwyn_cli_tests.exe; do
+# Runs a test program under Wine and lists what passed; 1 when it failed.
+run_tests() {
+  local tests=$1 start log
   start=$(date +%s.%N)
   log=$scratch/$(basename "$tests" .exe).log
   # A fresh prefix sometimes fails a program's first start without a word;
@@ -66,8 +75,13 @@ for tests in build-windows/tests/brackwyn_tests.exe build-windows/tests/cli/brac
   else
     cat "$log"
     echo "windows-check: $(basename "$tests") failed under Wine" >&2
-    failed=1
+    return 1
   fi
+}
+
+failed=0
+for tests in build-windows/tests/brackwyn_tests.exe build-windows/tests/cli/brackwyn_cli_tests.exe; do
+  run_tests "$tests" || failed=1
 done
 ((failed == 0)) || exit 1
 
@@ -167,3 +181,44 @@ for heightmap in linux.png land.r16; do
     { echo "windows-check: the plugin from $heightmap differs from the one exported" >&2; exit 1; }
   echo "from $heightmap: the Windows and Linux plugins are identical, and the exported one's"
 done
+
+# The window's tests, on the example world, against the Linux runner's plugins.
+mkdir "$scratch/cli-plugins"
+ln "$scratch/linux-objects-off/Brackwyn.esp" "$scratch/cli-plugins/objects-off.esp"
+ln "$scratch/linux-objects-on/Brackwyn.esp" "$scratch/cli-plugins/objects-on.esp"
+BRACKWYN_EXAMPLE_WORLD="Z:$scratch/example" BRACKWYN_CLI_PLUGINS="Z:$scratch/cli-plugins" \
+  run_tests build-windows/tests/win32/brackwyn_win32_tests.exe || exit 1
+
+# The window as a person uses it: brackwyn.exe started on a folder (as when
+# the folder is dropped onto it), Alt+C, the completion box, Alt+F4. Work
+# files left by an earlier run must be gone once the window has closed.
+world=$scratch/keyboard
+cp -al "$scratch/example" "$world"
+for name in Base.dat Top.dat Objects.dat FRMR.dat; do echo left >"$world/$name"; done
+start=$(date +%s.%N)
+wine "$PWD/build-windows/src/win32/brackwyn.exe" "Z:$world" &
+window_program=$!
+keyboard_fail() {
+  echo "windows-check: keyboard check: $1" >&2
+  kill "$window_program" 2>/dev/null || true
+  exit 1
+}
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Brackwyn [0-9.]+$' | head -n 1) ||
+  keyboard_fail "the window did not appear"
+xdotool windowfocus --sync "$window"
+xdotool key alt+c
+timeout 120 xdotool search --sync --onlyvisible --name '^Brackwyn$' >/dev/null ||
+  keyboard_fail "Alt+C brought no completion box"
+import -window root "$scratch/completion.png" 2>/dev/null && cp "$scratch/completion.png" build-windows/window-completion.png
+cmp "$world/Brackwyn.esp" "$scratch/linux-objects-off/Brackwyn.esp" ||
+  keyboard_fail "the window's plugin differs from the runner's"
+xdotool key Return  # closes the box
+sleep 0.5
+xdotool windowfocus --sync "$window"
+xdotool key alt+F4
+timeout 30 tail --pid="$window_program" -f /dev/null || keyboard_fail "Alt+F4 did not close the window"
+for name in Base.dat Top.dat Objects.dat FRMR.dat; do
+  [[ ! -e $world/$name ]] || keyboard_fail "the work file $name is still there after closing"
+done
+echo "brackwyn.exe with the keyboard: Alt+C wrote the runner's plugin, Alt+F4 removed the work" \
+  "files ($(seconds_since "$start") s; the completion box is in build-windows/window-completion.png)"

@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 class SilentPresenter : public brackwyn::gui::MessagePresenter {
  public:
-  void present(QWidget*, brackwyn::gui::MessageKind, const QString&, const QString&) override {}
+  void present(QWidget*, brackwyn::MessageKind, const QString&, const QString&) override {}
 };
 
 double SecondsSince(Clock::time_point start) {

@@ -1,4 +1,5 @@
-// Every call this program makes to the operating system's file interface.
+// Every call this program makes to the operating system's file interface,
+// and the one clock it reads that the standard library has no cheap form of.
 // platform_posix.cpp implements it for POSIX systems, platform_win32.cpp for
 // Windows. Errors come back as std::error_code in the system category, so
 // messages read like the system's own.
@@ -98,5 +99,10 @@ NativeFile StopNotifier();
 // Replaces the list; the handler reads it, so it is copied into memory that
 // stays valid until the next call.
 void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& files);
+
+// A monotonic clock of a few milliseconds' resolution that costs a few
+// nanoseconds to read (no system call): for deciding how often to look at
+// window events, never for measuring.
+std::int64_t CoarseNanoseconds() noexcept;
 
 }  // namespace brackwyn::platform

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #if defined(__linux__)
@@ -267,6 +268,13 @@ void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& file
     list->paths.push_back(file.string());
   forcedStopFiles.store(list.get());
   forcedStopLists.push_back(std::move(list));
+}
+
+std::int64_t CoarseNanoseconds() noexcept {
+  // Read from the vDSO's page, without entering the kernel.
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
 }  // namespace brackwyn::platform

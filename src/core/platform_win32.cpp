@@ -309,4 +309,9 @@ void SetFilesToDeleteOnForcedStop(const std::vector<std::filesystem::path>& file
   forcedStopLists.push_back(std::move(list));
 }
 
+std::int64_t CoarseNanoseconds() noexcept {
+  // The tick count is read from memory the system shares with every process.
+  return static_cast<std::int64_t>(::GetTickCount64()) * 1'000'000;
+}
+
 }  // namespace brackwyn::platform

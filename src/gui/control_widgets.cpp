@@ -70,7 +70,8 @@ QPlainTextEdit* MakeOutputArea(const ControlSpec& control) {
 }
 
 QPushButton* MakeButton(const ControlSpec& control) {
-  auto* button = Named(new QPushButton(ToQString(control.caption)), control);
+  // "&Load Parameters": Alt+L presses it; the text shown is the caption.
+  auto* button = Named(new QPushButton(ToQString(MnemonicCaption(control))), control);
   if (control.largeFont) {
     QFont font = button->font();
     font.setPointSize(kStartButtonPointSize);

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "pipeline/working_folder.hpp"
+
 class QSettings;
 
 namespace brackwyn::gui {
@@ -14,9 +16,6 @@ namespace brackwyn::gui {
 // it still exists; else the home folder.
 std::filesystem::path StartFolder(const std::optional<std::filesystem::path>& commandLine,
                                   const QSettings& settings);
-
-// `folder` as the window shows and keeps it: absolute, without "." or "..".
-std::filesystem::path AbsoluteFolder(const std::filesystem::path& folder);
 
 // Keeps `folder`, made absolute, as the one to open next time.
 void RememberFolder(QSettings& settings, const std::filesystem::path& folder);

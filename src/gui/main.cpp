@@ -27,9 +27,9 @@ namespace {
 
 class PrintingPresenter : public brackwyn::gui::MessagePresenter {
  public:
-  void present(QWidget*, brackwyn::gui::MessageKind kind, const QString& title,
+  void present(QWidget*, brackwyn::MessageKind kind, const QString& title,
                const QString& text) override {
-    std::ostream& out = kind == brackwyn::gui::MessageKind::Information ? std::cout : std::cerr;
+    std::ostream& out = kind == brackwyn::MessageKind::Information ? std::cout : std::cerr;
     out << title.toStdString() << ": " << text.toStdString() << "\n";
   }
 };

@@ -1,7 +1,5 @@
 #include "gui/main_window.hpp"
 
-#include <system_error>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -12,12 +10,8 @@
 #include <QPushButton>
 #include <QSettings>
 
-#include "core/run_error.hpp"
-#include "core/units.hpp"
 #include "gui/folder_memory.hpp"
 #include "model/control_names.hpp"
-#include "model/parameter_file.hpp"
-#include "pipeline/work_files.hpp"
 
 namespace brackwyn::gui {
 namespace {
@@ -53,41 +47,25 @@ QLabel* AddStatusLine(QWidget& window) {
   return line;
 }
 
-bool AnyWorkFileIn(const std::filesystem::path& folder) {
-  std::error_code error;
-  for (std::string_view name : kWorkFileNames) {
-    if (std::filesystem::exists(folder / name, error) || error)
-      return true;  // one that cannot be looked at may be there
-  }
-  return false;
-}
-
-std::string KeptSettingsMessage(const ParameterLoadReport& report) {
-  std::string message = std::string(kParameterFileName) +
-                        " was loaded, but these settings kept their current values:\n";
-  for (const std::string& kept : report.keptSettings)
-    message += "\n" + kept;
-  return message;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)
-    : presenter_(presenter != nullptr ? presenter : &messageBoxes_) {
+    : presenter_(presenter != nullptr ? presenter : &messageBoxes_),
+      session_(std::move(workingDirectory), *this) {
   setObjectName(ToQString(kCaptionName));
   folderDialog_ = AskForFolder;
   widgets_ = BuildControls(*this);
   previewPane_ = AddPreviewPane(*this);
   statusLine_ = AddStatusLine(*this);
-  setWorkingDirectory(std::move(workingDirectory));
+  showWorkingFolder();
   bindControls();
   connectEdits();
-  model_.setFrontEnd(this);
+  model().setFrontEnd(this);
   refreshAll();
 }
 
 MainWindow::~MainWindow() {
-  model_.setFrontEnd(nullptr);
+  model().setFrontEnd(nullptr);
 }
 
 void MainWindow::bind(std::string_view name, std::function<void()> refresh) {
@@ -98,24 +76,24 @@ void MainWindow::bind(std::string_view name, std::function<void()> refresh) {
 void MainWindow::bindControls() {
   for (auto [name, box] : widgets_.textBoxes) {
     bind(name, [this, name, box] {
-      QString text = ToQString(model_.text(name));
+      QString text = ToQString(model().text(name));
       if (box->text() != text)
         box->setText(text);
     });
   }
   for (auto [name, box] : widgets_.checkBoxes) {
-    bind(name, [this, name, box] { box->setCheckState(WidgetState(model_.state(name))); });
+    bind(name, [this, name, box] { box->setCheckState(WidgetState(model().state(name))); });
   }
   for (auto [name, area] : widgets_.outputAreas) {
     auto* view = areaViews_.emplace_back(std::make_unique<OutputAreaView>(area)).get();
-    bind(name, [this, name, view] { view->show(model_.text(name)); });
+    bind(name, [this, name, view] { view->show(model().text(name)); });
   }
   QPushButton* begin = widgets_.buttons.at("cmdBegin");
-  bind("cmdBegin", [this, begin] { begin->setEnabled(model_.beginEnabled()); });
+  bind("cmdBegin", [this, begin] { begin->setEnabled(model().beginEnabled()); });
   QPushButton* openFolder = widgets_.buttons.at(control::cmdOpenFolder);
   bind(control::cmdOpenFolder,
-       [this, openFolder] { openFolder->setEnabled(model_.openFolderEnabled()); });
-  bind(kCaptionName, [this] { setWindowTitle(ToQString(model_.caption())); });
+       [this, openFolder] { openFolder->setEnabled(model().openFolderEnabled()); });
+  bind(kCaptionName, [this] { setWindowTitle(ToQString(model().caption())); });
   pending_.assign(bindings_.size(), false);
 }
 
@@ -125,14 +103,14 @@ void MainWindow::connectEdits() {
   for (auto [name, box] : widgets_.textBoxes) {
     connect(box, &QLineEdit::textEdited, this, [this, name](const QString& text) {
       editingFromWidget_ = true;
-      model_.setText(name, text.toStdString());
+      model().setText(name, text.toStdString());
       editingFromWidget_ = false;
     });
   }
   for (auto [name, box] : widgets_.checkBoxes) {
     connect(box, &QCheckBox::clicked, this, [this, name, box] {
       editingFromWidget_ = true;
-      model_.setState(name, ModelState(box->checkState()));
+      model().setState(name, ModelState(box->checkState()));
       editingFromWidget_ = false;
     });
   }
@@ -173,7 +151,7 @@ void MainWindow::modelChanged(std::string_view name) {
   std::size_t binding = found->second;
   // A stage at work may change the caption or an output area once per row:
   // remember it and redraw when the window next handles its events.
-  if (running_ && !handlingEvents_) {
+  if (session_.running() && !handlingEvents_) {
     if (!pending_[binding]) {
       pending_[binding] = true;
       pendingList_.push_back(binding);
@@ -200,19 +178,18 @@ void MainWindow::present(MessageKind kind, std::string_view title, std::string_v
 }
 
 void MainWindow::showMessage(std::string_view title, std::string_view text) {
-  if (model_.closeRequested())
+  if (model().closeRequested())
     return;  // the user has closed the window already
   present(MessageKind::Information, title, text);
 }
 
 void MainWindow::showError(std::string_view title, std::string_view text) {
-  if (model_.closeRequested())
+  if (model().closeRequested())
     return;
   present(MessageKind::Error, title, text);
 }
 
-void MainWindow::setWorkingDirectory(std::filesystem::path folder) {
-  state_->workingDirectory = std::move(folder);
+void MainWindow::showWorkingFolder() {
   statusLine_->setText("Working folder: " + FolderText(AbsoluteFolder(workingDirectory())));
   if (folderMemory_ != nullptr)
     RememberFolder(*folderMemory_, workingDirectory());
@@ -223,99 +200,40 @@ void MainWindow::rememberFoldersIn(QSettings& settings) {
   RememberFolder(settings, workingDirectory());
 }
 
-// Only before the run: the run's lock, work files and preview belong to the
-// folder it ran in.
 void MainWindow::openFolder() {
-  if (running_ || !model_.openFolderEnabled())
+  if (!session_.openFolderEnabled())
     return;
   std::optional<std::filesystem::path> chosen = folderDialog_(this, workingDirectory());
-  if (chosen && model_.openFolderEnabled())
-    setWorkingDirectory(std::move(*chosen));
+  if (chosen && session_.switchFolder(std::move(*chosen)))
+    showWorkingFolder();
 }
 
 void MainWindow::startRun() {
-  if (running_ || !model_.beginEnabled())
-    return;
-  try {
-    if (!folderLock_)
-      folderLock_.emplace(workingDirectory());
-  } catch (const RunError& error) {  // another run uses the folder: try again later
-    present(MessageKind::Error, kProgramName, error.what());
-    return;
-  }
-  DeleteWorkFilesOnForcedStop(workingDirectory(), model_.text(control::txtESP));
-  running_ = true;
-  RunContext run{model_, progress_, *state_};
-  RunResult result = runner_(run);
-  running_ = false;
+  bool closeNow = session_.startRun();
   flushPending();
-  lastOutcome_ = result.outcome;
-  if (result.outcome == RunOutcome::Finished && !model_.closeRequested())
-    showPreview();
-  if (model_.closeRequested())
+  if (closeNow)
     close();  // the user closed the window during the run
 }
 
-void MainWindow::showPreview() {
-  try {
-    previewPane_->showRun(*state_, model_);
-  } catch (const std::logic_error&) {
-    // A stand-in runner made no land: there is nothing to draw.
-  } catch (const std::exception& error) {
-    present(
-        MessageKind::Error, kProgramName,
-        std::string("The plugin is written, but its preview could not be drawn: ") + error.what());
-  }
-}
-
-std::filesystem::path MainWindow::parameterFile() const {
-  return workingDirectory() / kParameterFileName;
+void MainWindow::showPreview(const RunState& state, const WindowModel& window) {
+  flushPending();
+  previewPane_->showRun(state, window);
 }
 
 void MainWindow::loadParameters() {
-  try {
-    ParameterLoadReport report = LoadParameters(model_, parameterFile());
-    if (!report.keptSettings.empty())
-      present(MessageKind::Warning, kProgramName, KeptSettingsMessage(report));
-  } catch (const std::exception& error) {
-    present(MessageKind::Error, kProgramName, error.what());
-  }
+  session_.loadParameters();
 }
 
 void MainWindow::saveParameters() {
-  try {
-    SaveParameters(model_, parameterFile());
-  } catch (const std::exception& error) {
-    present(MessageKind::Error, kProgramName, error.what());
-  }
-}
-
-// Work files of a run that another program is making in this folder are not
-// this window's to delete. A window that did not run, in a folder without
-// work files (such as the home folder it opened on), leaves no lock file there.
-void MainWindow::deleteOwnWorkFiles() {
-  if (!folderLock_ && !AnyWorkFileIn(workingDirectory()))
-    return;
-  try {
-    if (!folderLock_)
-      folderLock_ = FolderLock::TryTake(workingDirectory());
-  } catch (const RunError&) {
-    return;  // no lock file can be made here: nor could any run have made work files
-  }
-  if (folderLock_)
-    DeleteWorkFiles(workingDirectory());
+  session_.saveParameters();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    // The run gives up at its next yield, removing its partial plugin on the
-    // way out; startRun() then closes the window for good.
-    model_.requestClose();
-    hide();
+  if (!session_.close()) {
+    hide();  // the run ends first, then startRun() closes the window
     event->ignore();
     return;
   }
-  deleteOwnWorkFiles();
   event->accept();
   QCoreApplication::quit();
 }

@@ -16,23 +16,20 @@
 class QLabel;
 class QSettings;
 
-#include "core/folder_lock.hpp"
+#include "core/event_pacer.hpp"
 #include "gui/control_widgets.hpp"
-#include "gui/event_pacer.hpp"
 #include "gui/message_presenter.hpp"
 #include "gui/output_area_view.hpp"
 #include "gui/preview_pane.hpp"
 #include "model/front_end.hpp"
-#include "model/progress_reporter.hpp"
-#include "model/run_state.hpp"
 #include "model/window_model.hpp"
-#include "pipeline/pipeline.hpp"
+#include "pipeline/window_session.hpp"
 
 namespace brackwyn::gui {
 
-class MainWindow : public QWidget, public FrontEnd {
+class MainWindow : public QWidget, public FrontEnd, public WindowSession::View {
  public:
-  using Runner = std::function<RunResult(RunContext&)>;
+  using Runner = WindowSession::Runner;
   // Asks the user for a folder, starting at `current`; nothing when cancelled.
   using FolderDialog = std::function<std::optional<std::filesystem::path>(
       QWidget* parent, const std::filesystem::path& current)>;
@@ -43,20 +40,20 @@ class MainWindow : public QWidget, public FrontEnd {
                       MessagePresenter* presenter = nullptr);
   ~MainWindow() override;
 
-  WindowModel& model() { return model_; }
-  const std::filesystem::path& workingDirectory() const { return state_->workingDirectory; }
+  WindowModel& model() { return session_.model(); }
+  const std::filesystem::path& workingDirectory() const { return session_.workingDirectory(); }
 
   // What the start button runs; tests put in stand-ins for the pipeline.
-  void setRunner(Runner runner) { runner_ = std::move(runner); }
+  void setRunner(Runner runner) { session_.setRunner(std::move(runner)); }
   // The system's folder dialog unless replaced; tests put in stand-ins.
   void setFolderDialog(FolderDialog dialog) { folderDialog_ = std::move(dialog); }
   // From now on every working folder is remembered in `settings` (which must
   // outlive the window), the current one at once.
   void rememberFoldersIn(QSettings& settings);
 
-  bool running() const { return running_; }
+  bool running() const { return session_.running(); }
   PreviewPane& previewPane() { return *previewPane_; }
-  std::optional<RunOutcome> lastOutcome() const { return lastOutcome_; }
+  std::optional<RunOutcome> lastOutcome() const { return session_.lastOutcome(); }
 
   // The buttons' actions.
   void openFolder();
@@ -69,6 +66,10 @@ class MainWindow : public QWidget, public FrontEnd {
   void showMessage(std::string_view title, std::string_view text) override;
   void showError(std::string_view title, std::string_view text) override;
   void modelChanged(std::string_view name) override;
+
+  // WindowSession::View
+  void present(MessageKind kind, std::string_view title, std::string_view text) override;
+  void showPreview(const RunState& state, const WindowModel& window) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -87,22 +88,14 @@ class MainWindow : public QWidget, public FrontEnd {
   void refresh(std::size_t binding);
   void refreshAll();
   void flushPending();
-  void present(MessageKind kind, std::string_view title, std::string_view text);
-  std::filesystem::path parameterFile() const;
-  void setWorkingDirectory(std::filesystem::path folder);
-  void deleteOwnWorkFiles();
+  void showWorkingFolder();
 
-  WindowModel model_;
-  ProgressReporter progress_{model_};
-  std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
-  Runner runner_ = RunPipeline;
   FolderDialog folderDialog_;
   QSettings* folderMemory_ = nullptr;
 
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
-
-  void showPreview();
+  WindowSession session_;
 
   ControlWidgets widgets_;
   PreviewPane* previewPane_ = nullptr;  // owned by the window
@@ -116,13 +109,8 @@ class MainWindow : public QWidget, public FrontEnd {
   std::vector<std::size_t> pendingList_;
 
   EventPacer pacer_;
-  // Held from the start of a run until the window closes: the work files are
-  // this window's until then.
-  std::optional<FolderLock> folderLock_;
-  bool running_ = false;
   bool handlingEvents_ = false;  // inside processEvents(): user handlers may run
   bool editingFromWidget_ = false;
-  std::optional<RunOutcome> lastOutcome_;
 };
 
 }  // namespace brackwyn::gui

@@ -7,16 +7,12 @@
 
 #include <QString>
 
+#include "pipeline/window_session.hpp"
+
 class QMessageBox;
 class QWidget;
 
 namespace brackwyn::gui {
-
-enum class MessageKind {
-  Information,  // the completion message: no icon
-  Warning,      // settings a parameter file could not set
-  Error         // a failed run, or a parameter file that could not be read or written
-};
 
 class MessagePresenter {
  public:

@@ -123,20 +123,10 @@ PreviewPane* AddPreviewPane(QWidget& window) {
 }
 
 QString PreviewPane::describePixel(int x, int y) const {
-  if (state_ == nullptr || state_->heightGrid.empty() || x < 0 || y < 0 || x >= image_.width() ||
-      y >= image_.height())
+  if (state_ == nullptr)
     return {};
-  const int vertexX = x * scale_, vertexY = (image_.height() - 1 - y) * scale_;
-  const int height = state_->heightGrid.at(vertexX, vertexY);
-  const int cellX = vertexX / kQuadsPerCellSide + state_->parameters.worldX;
-  const int cellY = vertexY / kQuadsPerCellSide + state_->parameters.worldY;
-  return QStringLiteral("Cell (%1, %2)  vertex (%3, %4)  height %5 (%6 game units)")
-      .arg(cellX)
-      .arg(cellY)
-      .arg(vertexX)
-      .arg(vertexY)
-      .arg(height)
-      .arg(height * kUnitsPerHeightStep);
+  return QString::fromStdString(
+      DescribePreviewPixel(*state_, scale_, image_.width(), image_.height(), x, y));
 }
 
 }  // namespace brackwyn::gui

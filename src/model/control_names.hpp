@@ -38,7 +38,6 @@ inline constexpr std::string_view chkSkipSeaCells = "chkSkipSeaCells";
 inline constexpr std::string_view txtLog = "txtLog";
 inline constexpr std::string_view txtObjectsCount = "txtObjectsCount";
 inline constexpr std::string_view txtTimes = "txtTimes";
-inline constexpr std::string_view cmdOpenFolder = "cmdOpenFolder";
 
 // The five colour bands, band 1 first: height, then red, green, blue.
 inline constexpr std::array<std::string_view, 5> txtVCLRHeight = {
@@ -51,8 +50,16 @@ inline constexpr std::array<std::array<std::string_view, 3>, 5> txtVCLRColor = {
     {"txtVCLR5R", "txtVCLR5G", "txtVCLR5B"},
 }};
 
+// The buttons the windows act on.
+inline constexpr std::string_view cmdOpenFolder = "cmdOpenFolder";
+inline constexpr std::string_view cmdLoadParameters = "cmdLoadParameters";
+inline constexpr std::string_view cmdSaveParameters = "cmdSaveParameters";
+inline constexpr std::string_view cmdBegin = "cmdBegin";
+inline constexpr std::array<std::string_view, 4> kButtonsNamedInCode = {
+    cmdOpenFolder, cmdLoadParameters, cmdSaveParameters, cmdBegin};
+
 inline constexpr auto kNamedInCode = [] {
-  std::array<std::string_view, 31 + 5 * 4> all = {txtESM,
+  std::array<std::string_view, 30 + 5 * 4> all = {txtESM,
                                                   txtESP,
                                                   txtBitmapCoast,
                                                   txtScaleCoast,
@@ -81,9 +88,8 @@ inline constexpr auto kNamedInCode = [] {
                                                   chkSkipSeaCells,
                                                   txtLog,
                                                   txtObjectsCount,
-                                                  txtTimes,
-                                                  cmdOpenFolder};
-  std::size_t at = 31;
+                                                  txtTimes};
+  std::size_t at = 30;
   for (int band = 0; band < 5; ++band) {
     all[at++] = txtVCLRHeight[band];
     for (std::string_view color : txtVCLRColor[band])

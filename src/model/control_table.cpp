@@ -45,33 +45,34 @@ constexpr std::string_view kSkipSeaTip =
     "object, so that other plugins' land there shows.";
 
 constexpr ControlSpec Frame(std::string_view name, std::string_view caption, std::string_view tip) {
-  return {K::Frame, name, "", caption, "", "", 0, tip, true, 0, 0, 0, false};
+  return {K::Frame, name, "", caption, "", "", 0, tip, true, 0, 0, 0, false, 0};
 }
 constexpr ControlSpec Heading(std::string_view caption, std::string_view tip, int row, int column,
                               int span = 1) {
-  return {K::Heading, "", kParameters, caption, "", "", 0, tip, true, row, column, span, false};
+  return {K::Heading, "", kParameters, caption, "", "", 0, tip, true, row, column, span, false, 0};
 }
 constexpr ControlSpec Caption(std::string_view caption, std::string_view tip, int row) {
-  return {K::RowCaption, "", kParameters, caption, "", "", 0, tip, true, row, 0, 1, false};
+  return {K::RowCaption, "", kParameters, caption, "", "", 0, tip, true, row, 0, 1, false, 0};
 }
 constexpr ControlSpec Text(std::string_view name, std::string_view label, std::string_view text,
                            std::string_view tip, bool editable, int row, int column, int span = 1) {
-  return {K::TextBox, name,     kParameters, "",     label, text, 0,
-          tip,        editable, row,         column, span,  false};
+  return {K::TextBox, name,     kParameters, "",     label, text,  0,
+          tip,        editable, row,         column, span,  false, 0};
 }
 constexpr ControlSpec Check(std::string_view name, std::string_view caption, int state,
                             std::string_view tip, int row) {
-  return {K::CheckBox, name, kParameters, caption, caption, "", state, tip, true, row, 0, 5, false};
+  return {K::CheckBox, name, kParameters, caption, caption, "",    state,
+          tip,         true, row,         0,       5,       false, 0};
 }
 constexpr ControlSpec Separator(int row) {
-  return {K::Separator, "", kParameters, "", "", "", 0, "", true, row, 0, 5, false};
+  return {K::Separator, "", kParameters, "", "", "", 0, "", true, row, 0, 5, false, 0};
 }
 constexpr ControlSpec Area(std::string_view name, std::string_view frame, std::string_view tip) {
-  return {K::OutputArea, name, frame, "", "", "", 0, tip, true, 0, 0, 1, false};
+  return {K::OutputArea, name, frame, "", "", "", 0, tip, true, 0, 0, 1, false, 0};
 }
-constexpr ControlSpec Button(std::string_view name, std::string_view caption, std::string_view tip,
-                             bool large = false) {
-  return {K::Button, name, "", caption, "", "", 0, tip, true, 0, 0, 1, large};
+constexpr ControlSpec Button(std::string_view name, std::string_view caption, char mnemonic,
+                             std::string_view tip, bool large = false) {
+  return {K::Button, name, "", caption, "", "", 0, tip, true, 0, 0, 1, large, mnemonic};
 }
 
 // Five columns in the parameter frame: row captions, then four box columns.
@@ -208,29 +209,58 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     Area("txtObjectsCount", "fraObjectsCount", kCountTip),
     Frame("fraTimes", "Procedure Execution Times", kTimesTip),
     Area("txtTimes", "fraTimes", kTimesTip),
-    Button("cmdOpenFolder", "Open Folder…",
+    Button("cmdOpenFolder", "Open Folder…", 'O',
            "Choose the working folder, which holds the bitmaps, the indexes, Parameters.ini and "
            "the plugin. Only before the run."),
-    Button("cmdLoadParameters", "Load Parameters", ""),
-    Button("cmdSaveParameters", "Save Parameters", ""),
-    Button("cmdBegin", "Create Landscape/ESP",
+    Button("cmdLoadParameters", "Load Parameters", 'L', ""),
+    Button("cmdSaveParameters", "Save Parameters", 'S', ""),
+    Button("cmdBegin", "Create Landscape/ESP", 'C',
            "Create appropriate bitmaps for elevations and objects, create the object index file, "
            "and configure valid required parameters before creating the ESP.",
            true),
-
 });
+
+constexpr bool IsAControl(std::string_view name) {
+  for (const ControlSpec& entry : kControls) {
+    if (entry.name == name)
+      return true;
+  }
+  return false;
+}
 
 constexpr bool EveryNameInCodeIsAControl() {
   for (std::string_view name : control::kNamedInCode) {
-    bool found = false;
-    for (const ControlSpec& entry : kControls)
-      found = found || entry.name == name;
-    if (!found)
+    if (!IsAControl(name))
+      return false;
+  }
+  for (std::string_view name : control::kButtonsNamedInCode) {
+    if (!IsAControl(name))
       return false;
   }
   return true;
 }
 static_assert(EveryNameInCodeIsAControl(), "a name in control_names.hpp is not in the table");
+
+// Alt and a letter must press one button, whose caption has that letter.
+constexpr bool MnemonicsAreInTheirCaptionsAndUnique() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    char letter = kControls[i].mnemonic;
+    if (letter == 0)
+      continue;
+    bool inCaption = false;
+    for (char c : kControls[i].caption)
+      inCaption = inCaption || (c | 0x20) == (letter | 0x20);
+    if (!inCaption)
+      return false;
+    for (std::size_t j = i + 1; j < kControls.size(); ++j) {
+      if ((kControls[j].mnemonic | 0x20) == (letter | 0x20))
+        return false;
+    }
+  }
+  return true;
+}
+static_assert(MnemonicsAreInTheirCaptionsAndUnique(),
+              "a button's mnemonic is not in its caption or is used twice");
 
 }  // namespace
 
@@ -246,6 +276,21 @@ const ControlSpec* FindControl(std::string_view name) {
       return &control;
   }
   return nullptr;
+}
+
+std::string MnemonicCaption(const ControlSpec& control) {
+  std::string caption;
+  bool marked = control.mnemonic == 0;
+  for (char c : control.caption) {
+    if (!marked && (c | 0x20) == (control.mnemonic | 0x20)) {
+      caption += '&';
+      marked = true;
+    }
+    caption += c;
+    if (c == '&')
+      caption += '&';
+  }
+  return caption;
 }
 
 bool IsSetting(const ControlSpec& control) {

@@ -36,6 +36,9 @@ struct ControlSpec {
   int column;
   int columnSpan;
   bool largeFont;  // the start button's caption
+  // Buttons: the letter that Alt presses it with, underlined in the caption;
+  // 0 for none.
+  char mnemonic;
 };
 
 std::span<const ControlSpec> ControlTable();
@@ -46,6 +49,10 @@ const ControlSpec* FindControl(std::string_view name);
 // The editable settings and fixed boxes: text boxes and check boxes of the
 // parameter frame, in display order.
 bool IsSetting(const ControlSpec& control);
+
+// The caption as both toolkits take it: '&' before the mnemonic letter's
+// first occurrence, and every '&' of the caption itself doubled.
+std::string MnemonicCaption(const ControlSpec& control);
 
 // `"Object Random Number Seed" (txtObjectSeed)`: how errors name a setting.
 std::string DescribeSetting(std::string_view name);

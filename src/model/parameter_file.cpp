@@ -204,4 +204,12 @@ std::vector<std::string> ApplyParameterBytes(WindowModel& window,
   return kept;
 }
 
+std::string KeptSettingsMessage(const ParameterLoadReport& report) {
+  std::string message = std::string(kParameterFileName) +
+                        " was loaded, but these settings kept their current values:\n";
+  for (const std::string& kept : report.keptSettings)
+    message += "\n" + kept;
+  return message;
+}
+
 }  // namespace brackwyn

@@ -21,6 +21,10 @@ struct ParameterLoadReport {
   bool createdEmptyFile = false;  // the file was missing, so nothing was loaded
 };
 
+// What the windows' warning box says after a load that kept some settings:
+// the file's name, then one kept setting with its reason a line.
+std::string KeptSettingsMessage(const ParameterLoadReport& report);
+
 // Writes every editable setting. Throws RunError naming the setting (a text
 // that does not fit) or the file; the previous file is then left as it was.
 void SaveParameters(const WindowModel& window, const std::filesystem::path& file);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/number_text.hpp"
+#include "core/units.hpp"
 #include "model/control_names.hpp"
 #include "model/setting_number.hpp"
 #include "preview/bitmap_font.hpp"
@@ -154,6 +155,20 @@ RgbImage DrawRunPreview(const RunState& state, const WindowModel& window,
     DrawLegend(state.objectPalette, image, options.scale);
   }
   return image;
+}
+
+std::string DescribePreviewPixel(const RunState& state, int scale, int imageWidth, int imageHeight,
+                                 int x, int y) {
+  if (state.heightGrid.empty() || x < 0 || y < 0 || x >= imageWidth || y >= imageHeight)
+    return {};
+  const int vertexX = x * scale, vertexY = (imageHeight - 1 - y) * scale;
+  const int height = state.heightGrid.at(vertexX, vertexY);
+  const int cellX = vertexX / kQuadsPerCellSide + state.parameters.worldX;
+  const int cellY = vertexY / kQuadsPerCellSide + state.parameters.worldY;
+  return "Cell (" + std::to_string(cellX) + ", " + std::to_string(cellY) + ")  vertex (" +
+         std::to_string(vertexX) + ", " + std::to_string(vertexY) + ")  height " +
+         std::to_string(height) + " (" + std::to_string(height * kUnitsPerHeightStep) +
+         " game units)";
 }
 
 }  // namespace brackwyn

@@ -6,6 +6,7 @@
 // for it once the run has finished.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/run_state.hpp"
@@ -30,6 +31,13 @@ LandView RunLandView(const RunState& state, int scale);
 // std::invalid_argument for a scale that does not divide 64.
 RgbImage DrawRunPreview(const RunState& state, const WindowModel& window,
                         const PreviewOptions& options = {});
+
+// What the windows' status line says about pixel (x, y) of a preview picture
+// `imageHeight` pixels high drawn at `scale` (top-left first): "Cell (-3, 5)
+// vertex (1480, 2000)  height 12 (96 game units)"; empty outside the picture
+// or before the run has made its heights.
+std::string DescribePreviewPixel(const RunState& state, int scale, int imageWidth, int imageHeight,
+                                 int x, int y);
 
 // The dot colour of object kind `kind` (1..255).
 Rgb ObjectKindColor(int kind);

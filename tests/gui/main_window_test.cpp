@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, DrawsEveryControlOfTheTableWithItsDefaultToolTipAndEnable
       case ControlKind::Button: {
         auto* button = window.findChild<QPushButton*>(name);
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), Q(control.caption));
+        EXPECT_EQ(button->text(), Q(MnemonicCaption(control)));
         EXPECT_EQ(button->toolTip(), tip);
         EXPECT_TRUE(button->isEnabled());
         break;

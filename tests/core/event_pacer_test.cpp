@@ -1,8 +1,8 @@
-#include "gui/event_pacer.hpp"
+#include "core/event_pacer.hpp"
 
 #include <gtest/gtest.h>
 
-namespace brackwyn::gui {
+namespace brackwyn {
 namespace {
 
 constexpr std::int64_t kMs = 1'000'000;
@@ -27,10 +27,10 @@ TEST(EventPacer, TimeSpentHandlingEventsDoesNotCount) {
 }
 
 TEST(EventPacer, TheCoarseClockMovesForward) {
-  std::int64_t first = EventPacer::CoarseNanoseconds();
+  std::int64_t first = platform::CoarseNanoseconds();
   EXPECT_GT(first, 0);
-  EXPECT_GE(EventPacer::CoarseNanoseconds(), first);
+  EXPECT_GE(platform::CoarseNanoseconds(), first);
 }
 
 }  // namespace
-}  // namespace brackwyn::gui
+}  // namespace brackwyn
