@@ -48,6 +48,19 @@ INSTANTIATE_TEST_SUITE_P(Colours, PreviewSea,
                                            SeaCase{"ColoursOff", {{"chkCreateVCLR", "0"}}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Pixel (832, 831) of the half-size picture is vertex (1664, 1664), the
+// bottom-left corner of the 27th cell each way from the world's corner.
+TEST(Preview, PixelDescriptionNamesTheCellWhereverTheWorldIsPlaced) {
+  PreviewWorld world(false);
+  EXPECT_TRUE(DescribePreviewPixel(world.state, 2, 1664, 1664, 832, 831)
+                  .starts_with("Cell (0, 0)  vertex (1664, 1664)  height "));
+  world.state.parameters.worldX = 100;
+  world.state.parameters.worldY = -500;
+  EXPECT_TRUE(DescribePreviewPixel(world.state, 2, 1664, 1664, 832, 831)
+                  .starts_with("Cell (126, -474)  vertex (1664, 1664)  height "));
+  EXPECT_EQ(DescribePreviewPixel(world.state, 2, 1664, 1664, 1664, 0), "");
+}
+
 TEST(Preview, ClippedVertexIsMarkedAndListedAsTheLogReportsIt) {
   PreviewWorld world(true);
   ASSERT_FALSE(world.state.clippedVertices.empty());
