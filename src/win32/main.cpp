@@ -1,8 +1,8 @@
 // brackwyn.exe, the window on Windows. "brackwyn.exe FOLDER" (a folder
 // dropped onto the program, or a shortcut's argument) or "-C FOLDER" works
-// there, otherwise in the current folder. With --screenshot it also runs the
-// pipeline at once, prints the messages instead of showing boxes, saves a
-// picture of the finished window and quits.
+// there, otherwise in the folder it last worked in, else the profile folder.
+// With --screenshot it also runs the pipeline at once, prints the messages
+// instead of showing boxes, saves a picture of the finished window and quits.
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "core/units.hpp"
+#include "pipeline/working_folder.hpp"
 #include "preview/png_file.hpp"
+#include "win32/folder_memory.hpp"
 #include "win32/main_window.hpp"
 #include "win32/wide_text.hpp"
 #include "win32/window_picture.hpp"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace {
@@ -25,7 +28,8 @@ using brackwyn::win32::Utf8FromWide;
 constexpr char kUsage[] =
     "Usage: brackwyn.exe [FOLDER] [-C FOLDER] [--screenshot FILE.png] [--version]\n"
     "Turns three height bitmaps into a landscape plugin.\n\n"
-    "  FOLDER, -C FOLDER      work in FOLDER: file names, Parameters.ini and work files\n"
+    "  FOLDER, -C FOLDER      work in FOLDER: file names, Parameters.ini and work files;\n"
+    "                         without it, the folder last worked in, else the profile folder\n"
     "  --screenshot FILE.png  run at once, save a picture of the finished window and quit\n"
     "  --version              show the version\n";
 
@@ -55,7 +59,7 @@ class PrintingPresenter : public brackwyn::win32::MessagePresenter {
 };
 
 struct Options {
-  std::filesystem::path workingDirectory = ".";
+  std::optional<std::filesystem::path> workingDirectory;
   std::optional<std::filesystem::path> screenshot;
   bool version = false;
   bool help = false;
@@ -68,7 +72,6 @@ std::optional<Options> ParseOptions(std::string& problem) {
   std::vector<std::wstring> arguments(words + (words != nullptr ? 1 : 0), words + count);
   ::LocalFree(words);
   Options options;
-  bool folderGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::wstring& word = arguments[i];
     bool takesValue = word == L"-C" || word == L"--directory" || word == L"--screenshot";
@@ -82,9 +85,8 @@ std::optional<Options> ParseOptions(std::string& problem) {
       options.version = true;
     } else if (word == L"--help" || word == L"-h" || word == L"/?") {
       options.help = true;
-    } else if (takesValue || (!word.starts_with(L"-") && !folderGiven)) {
+    } else if (takesValue || (!word.starts_with(L"-") && !options.workingDirectory)) {
       options.workingDirectory = std::filesystem::path(takesValue ? arguments[++i] : word);
-      folderGiven = true;
     } else {
       problem = "unknown argument " + Utf8FromWide(word);
       return std::nullopt;
@@ -137,20 +139,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
          false);
     return 0;
   }
-  if (!std::filesystem::is_directory(options->workingDirectory)) {
-    Tell("brackwyn: there is no folder " + Utf8FromWide(options->workingDirectory.wstring()) + "\n",
-         true);
+  if (options->workingDirectory && !std::filesystem::is_directory(*options->workingDirectory)) {
+    Tell(
+        "brackwyn: there is no folder " + Utf8FromWide(options->workingDirectory->wstring()) + "\n",
+        true);
     return 2;
   }
+  // The folder dialog is a COM object.
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   try {
     if (!options->screenshot) {
-      brackwyn::win32::MainWindow window(options->workingDirectory);
+      brackwyn::win32::MainWindow window(brackwyn::ChooseStartFolder(
+          options->workingDirectory, brackwyn::win32::RememberedFolder(),
+          brackwyn::win32::ProfileFolder()));
+      window.rememberFolders();
       window.quitWhenClosed();
       window.show(show);
       return brackwyn::win32::RunMessageLoop(window);
     }
     PrintingPresenter printer;
-    brackwyn::win32::MainWindow window(options->workingDirectory, &printer);
+    // A picture for the manual neither reads nor changes the folder memory.
+    brackwyn::win32::MainWindow window(options->workingDirectory.value_or("."), &printer);
     window.show(SW_SHOWNORMAL);
     PumpPendingMessages();
     int status = RunForScreenshot(window, *options->screenshot);

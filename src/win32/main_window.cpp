@@ -7,6 +7,9 @@
 
 #include "model/control_names.hpp"
 #include "model/control_table.hpp"
+#include "pipeline/working_folder.hpp"
+#include "win32/folder_dialog.hpp"
+#include "win32/folder_memory.hpp"
 #include "win32/wide_text.hpp"
 
 namespace brackwyn::win32 {
@@ -77,7 +80,8 @@ WPARAM CheckState(int modelState) {
 
 MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter* presenter)
     : presenter_(presenter != nullptr ? presenter : &messageBoxes_),
-      session_(std::move(workingDirectory), *this) {
+      session_(std::move(workingDirectory), *this),
+      folderDialog_(AskForFolder) {
   INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&classes);
 
@@ -108,9 +112,11 @@ MainWindow::MainWindow(std::filesystem::path workingDirectory, MessagePresenter*
   }
   captionBinding_ = controls.size();
   beginBinding_ = controls.size() + 1;
+  openFolderBinding_ = controls.size() + 2;
   bindingIndex_.emplace(kCaptionName, captionBinding_);
   bindingIndex_.emplace(control::cmdBegin, beginBinding_);
-  pending_.assign(controls.size() + 2, false);
+  bindingIndex_.emplace(control::cmdOpenFolder, openFolderBinding_);
+  pending_.assign(controls.size() + 3, false);
   model().setFrontEnd(this);
   refreshAll();
 
@@ -217,10 +223,19 @@ void MainWindow::createControls() {
   statusLine_ = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                   window_, nullptr, Instance(), nullptr);
   ::SendMessageW(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  std::error_code error;
-  std::filesystem::path folder = std::filesystem::absolute(workingDirectory(), error);
-  std::wstring where = L"Folder: " + (error ? workingDirectory() : folder).wstring();
+  showWorkingFolder();
+}
+
+void MainWindow::showWorkingFolder() {
+  std::wstring where = L"Working folder: " + AbsoluteFolder(workingDirectory()).wstring();
   ::SendMessageW(statusLine_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(where.c_str()));
+  if (rememberFolders_)
+    RememberFolder(workingDirectory());
+}
+
+void MainWindow::rememberFolders() {
+  rememberFolders_ = true;
+  RememberFolder(workingDirectory());
 }
 
 void MainWindow::addToolTip(HWND control, std::string_view text) {
@@ -295,7 +310,9 @@ void MainWindow::onCommand(HWND control, int notification) {
     bool checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
     model().setState(spec.name, checked ? 0 : 1);
   } else if (spec.kind == ControlKind::Button && notification == BN_CLICKED) {
-    if (spec.name == control::cmdLoadParameters)
+    if (spec.name == control::cmdOpenFolder)
+      openFolder();
+    else if (spec.name == control::cmdLoadParameters)
       loadParameters();
     else if (spec.name == control::cmdSaveParameters)
       saveParameters();
@@ -312,6 +329,10 @@ void MainWindow::refresh(std::size_t binding) {
   }
   if (binding == beginBinding_) {
     ::EnableWindow(control(control::cmdBegin), model().beginEnabled());
+    return;
+  }
+  if (binding == openFolderBinding_) {
+    ::EnableWindow(control(control::cmdOpenFolder), model().openFolderEnabled());
     return;
   }
   const ControlSpec& spec = ControlTable()[binding];
@@ -339,7 +360,7 @@ void MainWindow::refresh(std::size_t binding) {
 
 void MainWindow::refreshAll() {
   for (std::size_t i = 0; i < pending_.size(); ++i) {
-    if (i == captionBinding_ || i == beginBinding_ || bindingIndex_.count(ControlTable()[i].name))
+    if (i >= ControlTable().size() || bindingIndex_.count(ControlTable()[i].name))
       refresh(i);
   }
   pendingList_.clear();
@@ -410,6 +431,14 @@ void MainWindow::showError(std::string_view title, std::string_view text) {
   if (model().closeRequested())
     return;
   present(MessageKind::Error, title, text);
+}
+
+void MainWindow::openFolder() {
+  if (!session_.openFolderEnabled())
+    return;
+  std::optional<std::filesystem::path> chosen = folderDialog_(window_, workingDirectory());
+  if (chosen && session_.switchFolder(std::move(*chosen)))
+    showWorkingFolder();
 }
 
 void MainWindow::startRun() {

@@ -28,6 +28,9 @@ namespace brackwyn::win32 {
 class MainWindow : public FrontEnd, public WindowSession::View {
  public:
   using Runner = WindowSession::Runner;
+  // Asks the user for a folder, starting at `current`; nothing when cancelled.
+  using FolderDialog = std::function<std::optional<std::filesystem::path>(
+      HWND owner, const std::filesystem::path& current)>;
 
   // `presenter` null: real message boxes. The window works in
   // `workingDirectory`: file names, "Parameters.ini" and the work files.
@@ -53,6 +56,11 @@ class MainWindow : public FrontEnd, public WindowSession::View {
   const std::filesystem::path& workingDirectory() const { return session_.workingDirectory(); }
   // What the start button runs; tests put in stand-ins for the pipeline.
   void setRunner(Runner runner) { session_.setRunner(std::move(runner)); }
+  // The system's folder dialog unless replaced; tests put in stand-ins.
+  void setFolderDialog(FolderDialog dialog) { folderDialog_ = std::move(dialog); }
+  // From now on every working folder is remembered in the registry, the
+  // current one at once.
+  void rememberFolders();
   // The program ends its message loop when the window goes; tests keep going.
   void quitWhenClosed() { quitWhenClosed_ = true; }
 
@@ -60,6 +68,7 @@ class MainWindow : public FrontEnd, public WindowSession::View {
   std::optional<RunOutcome> lastOutcome() const { return session_.lastOutcome(); }
 
   // The buttons' actions.
+  void openFolder();
   void startRun();
   void loadParameters();
   void saveParameters();
@@ -93,10 +102,13 @@ class MainWindow : public FrontEnd, public WindowSession::View {
   void refresh(std::size_t binding);
   void refreshAll();
   void flushPending();
+  void showWorkingFolder();
 
   MessageBoxPresenter messageBoxes_;
   MessagePresenter* presenter_;
   WindowSession session_;
+  FolderDialog folderDialog_;
+  bool rememberFolders_ = false;
 
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // parallel to ControlTable()
@@ -111,10 +123,11 @@ class MainWindow : public FrontEnd, public WindowSession::View {
   int largeLineHeight_ = 0;
   int dpi_ = 96;
 
-  // Bindings are table rows; the caption and the start button's enabled
-  // flag are two more, past the end.
+  // Bindings are table rows; the caption and the enabled flags of the start
+  // and "Open Folder…" buttons are three more, past the end.
   std::size_t captionBinding_ = 0;
   std::size_t beginBinding_ = 0;
+  std::size_t openFolderBinding_ = 0;
   std::unordered_map<std::string_view, std::size_t> bindingIndex_;
   // Changes a stage made since the window last handled events; redrawn in
   // one go on the next event pass rather than once per row.

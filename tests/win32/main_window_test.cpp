@@ -17,7 +17,9 @@
 #include "model/control_table.hpp"
 #include "model/parameter_file.hpp"
 #include "pipeline/work_files.hpp"
+#include "pipeline/working_folder.hpp"
 #include "support/test_support.hpp"
+#include "win32/folder_memory.hpp"
 #include "win32/wide_text.hpp"
 
 namespace brackwyn::win32 {
@@ -288,6 +290,48 @@ TEST(Win32Window, LoadRestoresWhatSaveStoredAndAltSSaves) {
   ASSERT_EQ(test.presenter.messages.size(), 1u);
   EXPECT_EQ(test.presenter.messages[0].kind, MessageKind::Error);
   EXPECT_NE(test.presenter.messages[0].text.find(DescribeSetting("txtESP")), std::string::npos);
+}
+
+TEST(Win32Window, OpenFolderSwitchesAndRemembersTheWorkingFolderOnlyBeforeTheRun) {
+  ScratchFolder folder, other;
+  TestWindow test(folder.path());
+  const fs::path before = RememberedFolder();  // the user's, put back at the end
+  test.window.rememberFolders();
+  EXPECT_EQ(RememberedFolder(), AbsoluteFolder(folder.path()));
+  std::vector<fs::path> offered;
+  std::optional<fs::path> answer;  // cancelled first
+  test.window.setFolderDialog([&](HWND, const fs::path& current) {
+    offered.push_back(current);
+    return answer;
+  });
+
+  test.click("cmdOpenFolder");
+  EXPECT_EQ(test.window.workingDirectory(), folder.path());
+  answer = other.path();
+  test.click("cmdOpenFolder");
+  EXPECT_EQ(offered, (std::vector{folder.path(), folder.path()}));
+  EXPECT_EQ(test.window.workingDirectory(), other.path());
+  EXPECT_EQ(test.shown(test.window.statusLine()),
+            "Working folder: " + Utf8FromWide(AbsoluteFolder(other.path()).wstring()));
+  EXPECT_EQ(RememberedFolder(), AbsoluteFolder(other.path()));
+  test.click("cmdSaveParameters");
+  EXPECT_TRUE(fs::exists(other / kParameterFileName));
+
+  answer = folder.path();
+  test.window.setRunner([&](RunContext& run) {
+    test.window.openFolder();  // during the run: not even asked
+    run.window.setBeginEnabled(false);
+    return RunResult{RunOutcome::Finished, ""};
+  });
+  test.click("cmdBegin");
+  EXPECT_FALSE(::IsWindowEnabled(test.window.control("cmdOpenFolder")));
+  test.window.openFolder();
+  EXPECT_EQ(offered.size(), 2u);
+  EXPECT_EQ(test.window.workingDirectory(), other.path());
+  if (before.empty())
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Brackwyn", L"WorkingFolder");
+  else
+    RememberFolder(before);
 }
 
 struct BadSetting {
