@@ -75,7 +75,6 @@ struct Scenario {
   const char* title;
   const char* target;
   std::function<void(WindowModel&)> configure;
-  bool timeExistingReset = false;
 };
 
 constexpr int kScenarioRounds = 5;
@@ -105,12 +104,6 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
-    if (scenario.timeExistingReset) {
-      auto resetStart = Clock::now();
-      { PlacementFiles files = ResetPlacementFiles(run); }
-      std::printf("  reset of the work files that run left behind: %.2f s\n",
-                  SecondsSince(resetStart));
-    }
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
@@ -280,15 +273,14 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<std::string, Scenario>> scenarios = {
         {"a",
-         {"(a) example world, its object kinds, full default box", "under 1 s", [](WindowModel&) {},
-          false}},
+         {"(a) example world, its object kinds, full default box", "under 1 s",
+          [](WindowModel&) {}}},
         {"b",
          {"(b) dense: 12 kinds, density 255 everywhere, divisor 64, squares of 9", "under 5 s",
           [](WindowModel& window) {
             window.setText("txtObjectIndex", kDenseIndex);
             window.setText("txtESP", kDensePlugin);
-          },
-          true}},
+          }}},
     };
     for (const auto& [name, scenario] : scenarios) {
       if (!wanted(name))

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/output_check.hpp"
 #include "core/units.hpp"
 #include "model/decoded_heights.hpp"
 #include "preview/plugin_picture.hpp"
@@ -189,12 +190,18 @@ std::string InspectReport(const PluginContents& plugin, const std::filesystem::p
 int RunInspect(const CliOptions& options, const Console& console) {
   const std::filesystem::path plugin =
       (options.directory / options.inspect->plugin).lexically_normal();
+  const std::filesystem::path image =
+      (options.directory / options.inspect->image).lexically_normal();
   try {
+    if (!options.inspect->image.empty()) {
+      OutputCheck files;
+      files.AddInput("plugin", plugin);
+      files.AddReplacedOutput("picture (--image)", image);
+      files.Check();
+    }
     PluginContents contents = ReadPluginFile(plugin);
     console.out << InspectReport(contents, plugin);
     if (!options.inspect->image.empty()) {
-      const std::filesystem::path image =
-          (options.directory / options.inspect->image).lexically_normal();
       WritePngFile(DrawPluginPicture(contents, options.previewScale), image, "picture (--image)");
       console.out << "Wrote the picture of the land to " << image.string() << ".\n";
     }

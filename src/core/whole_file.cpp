@@ -17,6 +17,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::
 std::uint64_t FileLengthCreatingIfMissing(const std::filesystem::path& path,
                                           std::string_view role) {
   PositionedFile file(path, std::string(role), platform::OpenMode::ReadCreate, "open or create");
+  file.requireRegularFile("read");
   return file.size();
 }
 

@@ -176,6 +176,10 @@ std::string LoadingCaption(int kind, int kindCount) {
 
 }  // namespace
 
+std::string DensityBitmapRole(int kind, const ObjectKind& entry) {
+  return "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
+}
+
 void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
   const ObjectPalette& palette = run.state.objectPalette;
   density.allocateForRows(LayersOf(palette));
@@ -186,8 +190,7 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
     if (EarlierKindWithBitmap(palette, kind))
       continue;  // its layer is read already
     const ObjectKind& entry = palette.kind(kind);
-    std::string role =
-        "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
+    std::string role = DensityBitmapRole(kind, entry);
     const std::filesystem::path path = run.state.resolve(entry.bitmapFile);
     GrayBitmapReader first(path, role);  // a bad file is refused before any thread starts
     team.forEach(kBitmapSide, [&](int begin, int end) {

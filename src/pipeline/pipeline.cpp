@@ -11,6 +11,7 @@
 #include "land/vertex_color_palette.hpp"
 #include "objects/create_objects.hpp"
 #include "pipeline/initialize_variables.hpp"
+#include "pipeline/run_files.hpp"
 #include "plugin/create_esp.hpp"
 #include "textures/create_vtex.hpp"
 
@@ -19,6 +20,7 @@ namespace {
 
 void RunStages(RunContext& run) {
   InitializeVariables(run);
+  CheckRunFiles(run);
   CreatePalette(run);
   LoadElevation(run);
   ProcessElevation(run);
