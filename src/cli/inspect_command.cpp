@@ -101,7 +101,7 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
       exterior.insert({cell.gridX, cell.gridY});
   }
   std::int64_t x0 = LLONG_MAX, y0 = LLONG_MAX, x1 = LLONG_MIN, y1 = LLONG_MIN;
-  std::vector<std::pair<std::string, int>> tags;  // in order of first appearance
+  std::vector<std::pair<std::string, std::uint64_t>> tags;  // in order of first appearance
   std::int64_t lowest = LLONG_MAX, highest = LLONG_MIN;
   int zeroNormals = 0;
   std::array<std::int32_t, kVerticesPerCell> heights;
@@ -110,14 +110,18 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
     y0 = std::min<std::int64_t>(y0, land.gridY);
     x1 = std::max<std::int64_t>(x1, land.gridX);
     y1 = std::max<std::int64_t>(y1, land.gridY);
-    for (const std::string& tag : land.subRecords) {
+    auto count = [&](const std::string& tag, std::uint64_t times) {
       auto at =
           std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return t.first == tag; });
       if (at == tags.end())
-        tags.emplace_back(tag, 1);
+        tags.emplace_back(tag, times);
       else
-        ++at->second;
-    }
+        at->second += times;
+    };
+    for (const std::string& tag : land.subRecords)
+      count(tag, 1);
+    if (land.unlistedSubRecords != 0)
+      count("(more, not listed)", land.unlistedSubRecords);
     if (land.baseHeight && land.heightSteps.size() == heights.size()) {
       DecodeCellHeights(*land.baseHeight, land.heightSteps.data(), heights.data());
       auto [low, high] = std::minmax_element(heights.begin(), heights.end());

@@ -178,7 +178,9 @@ ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::p
     FileLengthCreatingIfMissing(file, kRole);
     report.createdEmptyFile = true;
   }
-  std::vector<std::uint8_t> bytes = ReadWholeFile(file, kRole);
+  // Bytes past the last record this program knows are ignored, so they are
+  // not even read.
+  std::vector<std::uint8_t> bytes = ReadFileStart(file, kRole, kRecordBytes * kRecordOrder.size());
   report.keptSettings = ApplyParameterBytes(window, bytes);
   return report;
 }

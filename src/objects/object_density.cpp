@@ -177,7 +177,9 @@ std::string LoadingCaption(int kind, int kindCount) {
 }  // namespace
 
 std::string DensityBitmapRole(int kind, const ObjectKind& entry) {
-  return "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
+  std::string line = entry.line > 0 ? ", line " + std::to_string(entry.line) : "";
+  return "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\"" + line +
+         ")";
 }
 
 void LoadObjectDensities(RunContext& run, ObjectDensity& density) {

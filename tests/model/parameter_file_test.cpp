@@ -139,6 +139,16 @@ TEST_F(ParameterFile, LoadRestoresSavedSettingsAndLeavesFixedBoxesAlone) {
     EXPECT_EQ(window.text(name), "changed") << name;
 }
 
+// Bytes past the last known record are never read: a huge file loads at once.
+TEST_F(ParameterFile, LongFileIsReadOnlyAsFarAsItsKnownRecords) {
+  SaveParameters(window, file());
+  std::filesystem::resize_file(file(), std::uint64_t{5} << 30);  // sparse
+  window.setText("txtESP", "changed");
+  ParameterLoadReport report = LoadParameters(window, file());
+  EXPECT_TRUE(report.keptSettings.empty());
+  EXPECT_EQ(window.text("txtESP"), "Brackwyn.esp");
+}
+
 struct TextCase {
   const char* label;
   std::string utf8;

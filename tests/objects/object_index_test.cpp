@@ -179,6 +179,17 @@ TEST(ObjectIndex, MissingFileIsNamed) {
   }
   std::ofstream(folder / "objects.csv", std::ios::binary) << kHeader << "tree,tree.bmp,20,3,9\r\n";
   EXPECT_EQ(ReadObjectIndex(folder / "objects.csv").kindCount(), 1);
+  // A file far larger than any index is refused before it is read.
+  std::filesystem::resize_file(folder / "objects.csv", (std::uint64_t{16} << 20) + 1);
+  try {
+    ReadObjectIndex(folder / "objects.csv");
+    FAIL();
+  } catch (const RunError& error) {
+    std::string message = error.what();
+    EXPECT_NE(message.find("objects.csv\": it holds 16777217 bytes, more than the 16 MiB"),
+              std::string::npos)
+        << message;
+  }
 }
 
 }  // namespace
