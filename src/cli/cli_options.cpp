@@ -81,8 +81,8 @@ void AddPreviewScale(CLI::App& app, int& scale) {
 
 void DefineInspect(CLI::App& app, InspectOptions& inspect, std::string& plugin, std::string& image,
                    int& scale) {
-  CLI::App* command = app.add_subcommand(
-      "inspect", "Describe PLUGIN instead of running (see below).");
+  CLI::App* command =
+      app.add_subcommand("inspect", "Describe PLUGIN instead of running (see below).");
   command->add_option("plugin", plugin, "The plugin to read.")->required()->type_name("PLUGIN");
   command
       ->add_option("--image", image,

@@ -122,7 +122,11 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
       count(tag, 1);
     if (land.unlistedSubRecords != 0)
       count("(more, not listed)", land.unlistedSubRecords);
-    if (land.baseHeight && land.heightSteps.size() == heights.size()) {
+    if (land.baseHeight && !std::isfinite(*land.baseHeight)) {
+      warnings.add("base height", "The LAND record at byte " + std::to_string(land.offset) +
+                                      " has a base height (VHGT) that is not a number: the "
+                                      "game cannot place that land.");
+    } else if (land.baseHeight && land.heightSteps.size() == heights.size()) {
       DecodeCellHeights(*land.baseHeight, land.heightSteps.data(), heights.data());
       auto [low, high] = std::minmax_element(heights.begin(), heights.end());
       lowest = std::min<std::int64_t>(lowest, *low);
@@ -149,7 +153,7 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
   if (zeroNormals > 0) {
     warnings.add("normals", std::to_string(zeroNormals) +
                                 " LAND records have normals (VNML) that are all zero: the game "
-                                "lights that land as if it were flat.");
+                                "lights that land with ambient light only.");
   }
 }
 
@@ -172,6 +176,22 @@ void PrintReferences(std::ostream& out, const PluginContents& plugin, Warnings& 
                          std::to_string(reference.offset) + ", stands at X " + std::to_string(x) +
                          ", Y " + std::to_string(y) + ", outside its cell.");
       }
+    }
+  }
+  // The game does not tell IDs apart by case: a second static of one ID
+  // replaces the first.
+  std::map<std::string, const PluginStatic*> statics;
+  for (const PluginStatic& found : plugin.statics) {
+    std::string key = found.id;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
+      return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    auto [first, added] = statics.emplace(key, &found);
+    if (!added) {
+      warnings.add("static", "The STAT records at bytes " + std::to_string(first->second->offset) +
+                                 " and " + std::to_string(found.offset) + " have the same ID (\"" +
+                                 first->second->id + "\" and \"" + found.id +
+                                 "\"; the game does not tell case apart): one replaces the other.");
     }
   }
   out << "References: " << total << " in " << cellsWithReferences << " cells\n";

@@ -87,7 +87,11 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
   out << "Procedure execution times:\n"
       << StageTimeLogText(run.window.text(control::txtTimes)) << "\n";
   out << ClippingSummary(run.window.text(control::txtLog),
-                         Shown(run.state, kClippingReportFileName));
+                         reportWritten ? Shown(run.state, kClippingReportFileName) : "");
+  if (std::string warnings = IndexWarningSummary(
+          run.state.objectPalette, Shown(run.state, run.state.parameters.objectIndexName));
+      !warnings.empty())
+    out << "\n" << warnings;
   if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
       !objects.empty())
     out << "\n" << objects;

@@ -182,9 +182,9 @@ std::uint8_t NumericValue(const std::string& field, const NumericColumn& column,
   std::string text;
   std::size_t length = NumberPrefix(field, text);
   if (length == 0 || length < text.size()) {
-    warnings.push_back("line " + std::to_string(kind.line) + ", " +
-                       DescribeKind(kindNumber, id, kind.line) + ": column " +
-                       std::to_string(column.column) + " (" + column.name + ") holds \"" +
+    warnings.push_back("line " + std::to_string(kind.line) + ": column " +
+                       std::to_string(column.column) + " (" + column.name + ") of object kind " +
+                       std::to_string(kindNumber) + " (\"" + ShownText(id) + "\") holds \"" +
                        ShownText(field) + "\", read as " + std::to_string(static_cast<int>(value)) +
                        (length == 0 ? ": it holds no number." : ": text follows the number."));
   }

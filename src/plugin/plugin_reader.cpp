@@ -8,6 +8,7 @@
 //         reference FRMR 4 followed by its NAME, XSCL 4 and DATA 24
 //   LAND  INTV 8 (grid X, grid Y), VNML 12675, VHGT 4232 (base height as a
 //         float, 4225 steps, 3 padding bytes), VCLR 12675
+//   STAT  NAME (its ID)
 //
 // Numbers are little-endian. Offsets in messages count from the start of the
 // file, so a modder can find the spot in a hex editor.
@@ -165,6 +166,7 @@ class Reader {
   void readHeader();
   void readCell();
   void readLand();
+  void readStatic();
   void skipRecord();
 
   // Texts longer than this are cut: no name the game uses comes close.
@@ -324,6 +326,16 @@ void Reader::readLand() {
   contents_.lands.push_back(std::move(land));
 }
 
+void Reader::readStatic() {
+  PluginStatic found;
+  found.offset = static_cast<std::size_t>(recordStart_);
+  forEachSubRecord([&](const SubRecord& sub) {
+    if (sub.tag == "NAME")
+      found.id = text(sub);
+  });
+  contents_.statics.push_back(std::move(found));
+}
+
 void Reader::skipRecord() {
   forEachSubRecord([](const SubRecord&) {});
 }
@@ -344,6 +356,8 @@ PluginContents Reader::read() {
       readCell();
     else if (tag_ == "LAND")
       readLand();
+    else if (tag_ == "STAT")
+      readStatic();
     else
       skipRecord();  // its sub-records are still checked
     ++contents_.recordCounts[tag_];

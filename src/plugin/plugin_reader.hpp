@@ -76,12 +76,18 @@ struct PluginLand {
   bool has(std::string_view tag) const;
 };
 
+struct PluginStatic {
+  std::size_t offset = 0;
+  std::string id;  // its NAME
+};
+
 struct PluginContents {
   std::uint64_t fileSize = 0;
   PluginHeader header;
   std::map<std::string, int> recordCounts;  // by tag, the header record included
   std::vector<PluginCell> cells;            // interior and exterior, in file order
   std::vector<PluginLand> lands;            // in file order
+  std::vector<PluginStatic> statics;        // in file order
 };
 
 // A larger record is refused as corrupt: the largest the game's own files
