@@ -13,8 +13,7 @@
 // machine the host moves its processors, and the placing threads, which share
 // rows and random bytes, slow down as they move apart); the first also the
 // objects placed, the plugin size and the disk space the work files really
-// take, and (b)'s first a reset of the work files its run filled, the path a
-// run takes when a crashed run left them behind. Then the median.
+// take. Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -41,22 +40,15 @@
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
 #include "objects/object_counts_text.hpp"
-#include "objects/placement_files.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
 
 namespace {
 
 using namespace brackwyn;
-using Clock = std::chrono::steady_clock;
-
 constexpr char kDenseIndex[] = "bench_dense_objects.csv";
 constexpr char kDenseBitmap[] = "bench_dense.bmp";
 constexpr char kDensePlugin[] = "bench_dense.esp";
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string Mebibytes(long long bytes) {
   char text[32];
