@@ -372,8 +372,9 @@ TEST_P(CliRefusedOutput, FailsNamingBothFilesAndChangesNothing) {
   WriteText(folder / "Brackwyn.esm", "the master");
   WriteText(folder / "objects.csv", "ID,Bitmap,Var,Base,Top\nTree,dens.bmp,10,1,1\n");
   WriteText(folder / "textures.csv", "not read: the run stops before");
-  testing::LinkFile(*bitmaps_ / "coast.bmp", folder / "dens.bmp");
-  testing::LinkFile(*bitmaps_ / "coast.bmp", folder / "Brackwyn.esp.brackwyn-partial");
+  // Refused before they are read: what they hold does not matter.
+  WriteText(folder / "dens.bmp", "a density bitmap");
+  WriteText(folder / "Brackwyn.esp.brackwyn-partial", "a bitmap named like the temporary file");
   std::vector<std::string> arguments;
   for (std::string argument : c.arguments) {
     if (std::size_t at = argument.find("{folder}"); at != std::string::npos)
