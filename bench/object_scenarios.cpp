@@ -13,8 +13,7 @@
 // machine the host moves its processors, and the placing threads, which share
 // rows and random bytes, slow down as they move apart); the first also the
 // objects placed, the plugin size and the disk space the work files really
-// take, and (b)'s first a reset of the work files its run filled, the path a
-// run takes when a crashed run left them behind. Then the median.
+// take. Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -41,22 +40,15 @@
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
 #include "objects/object_counts_text.hpp"
-#include "objects/placement_files.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
 
 namespace {
 
 using namespace brackwyn;
-using Clock = std::chrono::steady_clock;
-
 constexpr char kDenseIndex[] = "bench_dense_objects.csv";
 constexpr char kDenseBitmap[] = "bench_dense.bmp";
 constexpr char kDensePlugin[] = "bench_dense.esp";
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string Mebibytes(long long bytes) {
   char text[32];
@@ -75,7 +67,6 @@ struct Scenario {
   const char* title;
   const char* target;
   std::function<void(WindowModel&)> configure;
-  bool timeExistingReset = false;
 };
 
 constexpr int kScenarioRounds = 5;
@@ -105,12 +96,6 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
-    if (scenario.timeExistingReset) {
-      auto resetStart = Clock::now();
-      { PlacementFiles files = ResetPlacementFiles(run); }
-      std::printf("  reset of the work files that run left behind: %.2f s\n",
-                  SecondsSince(resetStart));
-    }
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
@@ -280,15 +265,14 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<std::string, Scenario>> scenarios = {
         {"a",
-         {"(a) example world, its object kinds, full default box", "under 1 s", [](WindowModel&) {},
-          false}},
+         {"(a) example world, its object kinds, full default box", "under 1 s",
+          [](WindowModel&) {}}},
         {"b",
          {"(b) dense: 12 kinds, density 255 everywhere, divisor 64, squares of 9", "under 5 s",
           [](WindowModel& window) {
             window.setText("txtObjectIndex", kDenseIndex);
             window.setText("txtESP", kDensePlugin);
-          },
-          true}},
+          }}},
     };
     for (const auto& [name, scenario] : scenarios) {
       if (!wanted(name))
