@@ -35,6 +35,8 @@
 #include <unistd.h>
 
 #include "bench_support.hpp"
+#include "core/bitmap_header.hpp"
+#include "core/random_stream.hpp"
 #include "core/thread_count.hpp"
 #include "elevation/process_elevation.hpp"
 #include "gray_bitmap_writer.hpp"
@@ -116,33 +118,6 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
   std::fflush(stdout);
   return measured.wallSeconds;
-}
-
-// What the bulk draws of the random stream run with on this processor.
-const char* DrawInstructionSet() {
-#if defined(__GNUC__) && defined(__x86_64__)
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
-      return "AVX-512 with VBMI";
-    return "AVX-512";
-  }
-#if !defined(__clang__)
-  if (__builtin_cpu_supports("avx2"))
-    return "AVX2";
-#endif
-  return "SSE2";
-#else
-  return "portable C++";
-#endif
-}
-
-// What the green samples of 24-bit bitmaps are taken with.
-const char* SampleInstructionSet() {
-#if defined(__GNUC__) && defined(__x86_64__)
-  if (__builtin_cpu_supports("ssse3"))
-    return "SSSE3";
-#endif
-  return "portable C++";
 }
 
 double Median(std::vector<double> values) {
@@ -264,10 +239,11 @@ int main(int argc, char** argv) {
     std::printf("threads %d; cores %.0f ns round trip\n", ThreadCount(),
                 bench::CoreRoundTripNanoseconds());
     std::printf(
-        "instruction sets: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
+        "instruction sets %s: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
         "vertex colours %s\n\n",
-        DrawInstructionSet(), SampleInstructionSet(), MergeInstructionSet(),
-        HeightStepInstructionSet(), VertexColorInstructionSet());
+        bench::InstructionSetsCap().c_str(), RandomStream::BulkInstructionSet(),
+        SampleInstructionSet(), MergeInstructionSet(), HeightStepInstructionSet(),
+        VertexColorInstructionSet());
     if (wanted("d")) {
       CompareDefaultRunWithFloor(world, Setting::kOwnProcesses);
       CompareDefaultRunWithFloor(world, Setting::kOwnProcessesAfterPause);

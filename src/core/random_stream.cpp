@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/processor_features.hpp"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -64,9 +66,9 @@ __attribute__((optimize("tree-vectorize"))) void TopBytesDefault(std::uint64_t k
 }
 
 TopBytesFunction ChooseTopBytes() {
-  if (__builtin_cpu_supports("x86-64-v4"))
+  if (HasAvx512())
     return TopBytesV4;
-  if (__builtin_cpu_supports("avx2"))
+  if (HasAvx2())
     return TopBytesAvx2;
   return TopBytesDefault;
 }
@@ -205,11 +207,11 @@ __attribute__((target("avx512f,avx512dq,avx512bw,avx512vbmi"))) void TopBytesAvx
 enum class VectorDraws { kNone, kAvx512, kAvx512Vbmi };
 
 VectorDraws ChooseVectorDraws() {
-  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512dq"))
-    return VectorDraws::kNone;
-  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+  if (HasAvx512Vbmi())
     return VectorDraws::kAvx512Vbmi;
-  return VectorDraws::kAvx512;
+  if (HasAvx512())
+    return VectorDraws::kAvx512;
+  return VectorDraws::kNone;
 }
 
 // The widest path first, then the 16-draw steps for the rest; `count` is a
@@ -260,6 +262,24 @@ void MarkLowDraws(const std::uint8_t* bytes, std::size_t count, std::uint8_t bou
 }
 
 }  // namespace
+
+const char* RandomStream::BulkInstructionSet() {
+#if defined(BRACKWYN_X86_DISPATCH)
+  if (HasAvx512Vbmi())
+    return "AVX-512 with VBMI";
+  if (HasAvx512())
+    return "AVX-512";
+#if !defined(__clang__)
+  if (HasAvx2())
+    return "AVX2";
+#endif
+#endif
+#if defined(__SSE2__)
+  return "SSE2";
+#else
+  return "portable C++";
+#endif
+}
 
 void RandomStream::MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
                            std::uint64_t* mask) {

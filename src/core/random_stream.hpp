@@ -62,6 +62,10 @@ class RandomStream {
                                                 std::uint8_t bound, std::uint8_t* out,
                                                 std::uint64_t* mask);
 
+  // What the bulk draws above run with on this processor, for benchmarks to
+  // name.
+  static const char* BulkInstructionSet();
+
   std::uint32_t nextBits24() { return Bits24(key_, counter_++); }
 
   // Uniform on [0, 1) in steps of 2^-24, exact in single precision.
