@@ -8,7 +8,8 @@
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
 // (a) and (b) run five times, each round after a sync, so that the disk is
 // not still writing the previous round's output. Each round prints the
-// whole-run time, the CreateObjects and CreateESP times, the peak resident
+// whole-run time, the CreateObjects and CreateESP times, the waits between
+// the placing threads (core/wait_timers.hpp), the peak resident
 // memory and the cores' round trip measured just before it (on a virtual
 // machine the host moves its processors, and the placing threads, which share
 // rows and random bytes, slow down as they move apart); the first also the
@@ -38,6 +39,7 @@
 #include "core/bitmap_header.hpp"
 #include "core/random_stream.hpp"
 #include "core/thread_count.hpp"
+#include "core/wait_timers.hpp"
 #include "elevation/process_elevation.hpp"
 #include "gray_bitmap_writer.hpp"
 #include "land/cell_colors.hpp"
@@ -73,6 +75,17 @@ double StageSeconds(const ProgressReporter& progress, std::string_view name) {
   return 0;
 }
 
+// The waits between the threads of the run just finished, in seconds: where
+// the placing threads hand each other rows, random bytes and bands.
+void PrintWaits() {
+  std::printf("; waits:");
+  for (int place = 1; place < static_cast<int>(WaitPlace::kCount); ++place) {
+    std::printf("%s %s %.2f", place == 1 ? "" : ",", WaitPlaceName(static_cast<WaitPlace>(place)),
+                WaitSeconds(static_cast<WaitPlace>(place)));
+  }
+  std::printf(" s");
+}
+
 struct Scenario {
   const char* title;
   const char* target;
@@ -88,11 +101,13 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
   auto configure = [&](WindowModel& window) {
     window.setState("chkCreateObjects", 1);
     scenario.configure(window);
+    SetWaitTimers(true);
   };
   auto report = [&](RunContext& run) {
     std::printf("  CreateObjects %.2f s, CreateESP %.2f s",
                 StageSeconds(run.progress, "CreateObjects"),
                 StageSeconds(run.progress, "CreateESP"));
+    PrintWaits();
     if (!details)
       return;
     long long placed = 0;
