@@ -186,7 +186,7 @@ std::string InstructionSetsCap() {
   if (std::string problem = ProcessorCapError(setting); !problem.empty())
     throw std::runtime_error(problem);
   std::string usable(InstructionSetsName(UsableInstructionSets()));
-  if (setting == nullptr)
+  if (setting == nullptr || *setting == '\0')
     return usable + " (the processor's own)";
   return usable + " (BRACKWYN_CPU=" + setting + ", processor " +
          std::string(InstructionSetsName(MachineInstructionSets())) + ")";

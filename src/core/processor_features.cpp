@@ -34,7 +34,7 @@ InstructionSets DetectMachine() {
 InstructionSets DetectUsable() {
   const InstructionSets machine = MachineInstructionSets();
   const char* setting = std::getenv("BRACKWYN_CPU");
-  if (setting == nullptr)
+  if (setting == nullptr || *setting == '\0')
     return machine;
   const std::optional<InstructionSets> cap = ParseInstructionSets(setting);
   return cap && *cap < machine ? *cap : machine;
@@ -65,7 +65,7 @@ InstructionSets UsableInstructionSets() {
 }
 
 std::string ProcessorCapError(const char* setting) {
-  if (setting == nullptr || ParseInstructionSets(setting))
+  if (setting == nullptr || *setting == '\0' || ParseInstructionSets(setting))
     return {};
   std::string message = "The environment variable BRACKWYN_CPU is \"" + std::string(setting) +
                         "\", which names no instruction sets. Use one of";

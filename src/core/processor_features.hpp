@@ -34,7 +34,7 @@ InstructionSets MachineInstructionSets();
 // through CheckProcessorCap.
 InstructionSets UsableInstructionSets();
 
-// Empty when BRACKWYN_CPU is unset or names a level; otherwise the message
+// Empty when BRACKWYN_CPU is unset, empty or names a level; otherwise the message
 // that names the variable, its value and the levels it may take.
 std::string ProcessorCapError(const char* setting);
 
