@@ -218,9 +218,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i MultiplyLow64(__m2
 
 // Thirty-two draws a step in eight vectors of four, lane j of vector k
 // holding draw 8j + k, so that each draw's top byte is shifted straight to
-// its place in the output and the eight vectors combine by OR; about a fifth
-// faster than what the compiler makes of the portable loop, which computes
-// each draw's counter with a multiply. `count` is a multiple of 64.
+// its place in the output and the eight vectors combine by OR, and the low
+// draws marked on the way: about a quarter less time per draw than what the
+// compiler makes of the portable loop. `count` is a multiple of 64.
 template <bool kMarkLow>
 __attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::uint64_t first,
                                                        std::uint64_t stride, std::size_t count,
