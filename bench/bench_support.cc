@@ -10,11 +10,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
 
+#include "core/processor_features.hpp"
 #include "core/replacing_file.hpp"
 #include "core/whole_file.hpp"
 #include "pipeline/work_files.hpp"
@@ -177,6 +179,17 @@ std::filesystem::path WorldFromArguments(int& argc, char** argv) {
                              "\": run make_example_world " + world.string() + " first");
   }
   return world;
+}
+
+std::string InstructionSetsCap() {
+  const char* setting = std::getenv("BRACKWYN_CPU");
+  if (std::string problem = ProcessorCapError(setting); !problem.empty())
+    throw std::runtime_error(problem);
+  std::string usable(InstructionSetsName(UsableInstructionSets()));
+  if (setting == nullptr || *setting == '\0')
+    return usable + " (the processor's own)";
+  return usable + " (BRACKWYN_CPU=" + setting + ", processor " +
+         std::string(InstructionSetsName(MachineInstructionSets())) + ")";
 }
 
 namespace {

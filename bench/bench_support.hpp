@@ -58,6 +58,12 @@ long long DiskBytes(const std::filesystem::path& path);
 
 std::filesystem::path WorldFromArguments(int& argc, char** argv);
 
+// The instruction sets the vector paths may choose, for a benchmark's header:
+// "avx2 (BRACKWYN_CPU=avx2, processor avx512vbmi)", or the processor's own
+// level when BRACKWYN_CPU is unset. Throws std::runtime_error, naming the
+// levels, when BRACKWYN_CPU names none.
+std::string InstructionSetsCap();
+
 // How long a write on one core takes to be seen on the other and answered, in
 // nanoseconds: two threads pinned to the first two processors pass a counter
 // back and forth. On a virtual machine this changes when the host moves its

@@ -89,6 +89,7 @@ void PrintNormalsCost() {
 int main(int argc, char** argv) {
   try {
     gWorld = brackwyn::bench::WorldFromArguments(argc, argv);
+    benchmark::AddCustomContext("instruction sets", brackwyn::bench::InstructionSetsCap());
     brackwyn::bench::RunOnce(gWorld);  // warm the caches
   } catch (const std::exception& error) {
     std::cerr << error.what() << "\n";

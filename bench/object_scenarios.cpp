@@ -8,13 +8,13 @@
 //       top squares of 9 sub-cells, so that no sub-cell can be skipped.
 // (a) and (b) run five times, each round after a sync, so that the disk is
 // not still writing the previous round's output. Each round prints the
-// whole-run time, the CreateObjects and CreateESP times, the peak resident
+// whole-run time, the CreateObjects and CreateESP times, the waits between
+// the placing threads (core/wait_timers.hpp), the peak resident
 // memory and the cores' round trip measured just before it (on a virtual
 // machine the host moves its processors, and the placing threads, which share
 // rows and random bytes, slow down as they move apart); the first also the
 // objects placed, the plugin size and the disk space the work files really
-// take, and (b)'s first a reset of the work files its run filled, the path a
-// run takes when a crashed run left them behind. Then the median.
+// take. Then the median.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -35,28 +35,24 @@
 #include <unistd.h>
 
 #include "bench_support.hpp"
+#include "core/bitmap_header.hpp"
+#include "core/random_stream.hpp"
 #include "core/thread_count.hpp"
+#include "core/wait_timers.hpp"
 #include "elevation/process_elevation.hpp"
 #include "gray_bitmap_writer.hpp"
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
 #include "objects/object_counts_text.hpp"
-#include "objects/placement_files.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
 
 namespace {
 
 using namespace brackwyn;
-using Clock = std::chrono::steady_clock;
-
 constexpr char kDenseIndex[] = "bench_dense_objects.csv";
 constexpr char kDenseBitmap[] = "bench_dense.bmp";
 constexpr char kDensePlugin[] = "bench_dense.esp";
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string Mebibytes(long long bytes) {
   char text[32];
@@ -71,11 +67,21 @@ double StageSeconds(const ProgressReporter& progress, std::string_view name) {
   return 0;
 }
 
+// The waits between the threads of the run just finished, in seconds: where
+// the placing threads hand each other rows, random bytes and bands.
+void PrintWaits() {
+  std::printf("; waits:");
+  for (int place = 1; place < static_cast<int>(WaitPlace::kCount); ++place) {
+    std::printf("%s %s %.2f", place == 1 ? "" : ",", WaitPlaceName(static_cast<WaitPlace>(place)),
+                WaitSeconds(static_cast<WaitPlace>(place)));
+  }
+  std::printf(" s");
+}
+
 struct Scenario {
   const char* title;
   const char* target;
   std::function<void(WindowModel&)> configure;
-  bool timeExistingReset = false;
 };
 
 constexpr int kScenarioRounds = 5;
@@ -86,11 +92,13 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
   auto configure = [&](WindowModel& window) {
     window.setState("chkCreateObjects", 1);
     scenario.configure(window);
+    SetWaitTimers(true);
   };
   auto report = [&](RunContext& run) {
     std::printf("  CreateObjects %.2f s, CreateESP %.2f s",
                 StageSeconds(run.progress, "CreateObjects"),
                 StageSeconds(run.progress, "CreateESP"));
+    PrintWaits();
     if (!details)
       return;
     long long placed = 0;
@@ -105,44 +113,11 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
-    if (scenario.timeExistingReset) {
-      auto resetStart = Clock::now();
-      { PlacementFiles files = ResetPlacementFiles(run); }
-      std::printf("  reset of the work files that run left behind: %.2f s\n",
-                  SecondsSince(resetStart));
-    }
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
   std::fflush(stdout);
   return measured.wallSeconds;
-}
-
-// What the bulk draws of the random stream run with on this processor.
-const char* DrawInstructionSet() {
-#if defined(__GNUC__) && defined(__x86_64__)
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
-      return "AVX-512 with VBMI";
-    return "AVX-512";
-  }
-#if !defined(__clang__)
-  if (__builtin_cpu_supports("avx2"))
-    return "AVX2";
-#endif
-  return "SSE2";
-#else
-  return "portable C++";
-#endif
-}
-
-// What the green samples of 24-bit bitmaps are taken with.
-const char* SampleInstructionSet() {
-#if defined(__GNUC__) && defined(__x86_64__)
-  if (__builtin_cpu_supports("ssse3"))
-    return "SSSE3";
-#endif
-  return "portable C++";
 }
 
 double Median(std::vector<double> values) {
@@ -264,10 +239,11 @@ int main(int argc, char** argv) {
     std::printf("threads %d; cores %.0f ns round trip\n", ThreadCount(),
                 bench::CoreRoundTripNanoseconds());
     std::printf(
-        "instruction sets: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
+        "instruction sets %s: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
         "vertex colours %s\n\n",
-        DrawInstructionSet(), SampleInstructionSet(), MergeInstructionSet(),
-        HeightStepInstructionSet(), VertexColorInstructionSet());
+        bench::InstructionSetsCap().c_str(), RandomStream::BulkInstructionSet(),
+        SampleInstructionSet(), MergeInstructionSet(), HeightStepInstructionSet(),
+        VertexColorInstructionSet());
     if (wanted("d")) {
       CompareDefaultRunWithFloor(world, Setting::kOwnProcesses);
       CompareDefaultRunWithFloor(world, Setting::kOwnProcessesAfterPause);
@@ -280,15 +256,14 @@ int main(int argc, char** argv) {
     }
     std::vector<std::pair<std::string, Scenario>> scenarios = {
         {"a",
-         {"(a) example world, its object kinds, full default box", "under 1 s", [](WindowModel&) {},
-          false}},
+         {"(a) example world, its object kinds, full default box", "under 1 s",
+          [](WindowModel&) {}}},
         {"b",
          {"(b) dense: 12 kinds, density 255 everywhere, divisor 64, squares of 9", "under 5 s",
           [](WindowModel& window) {
             window.setText("txtObjectIndex", kDenseIndex);
             window.setText("txtESP", kDensePlugin);
-          },
-          true}},
+          }}},
     };
     for (const auto& [name, scenario] : scenarios) {
       if (!wanted(name))

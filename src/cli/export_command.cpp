@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/output_check.hpp"
 #include "core/run_error.hpp"
 #include "core/utf8_path.hpp"
 #include "elevation/heightmap_file.hpp"
@@ -62,9 +63,18 @@ int RunExport(const CliOptions& options, const Console& console) {
   const std::filesystem::path output = (options.directory / request.heightmap).lexically_normal();
   try {
     std::vector<std::filesystem::path> inputs;
-    for (const std::filesystem::path& plugin : request.plugins)
+    OutputCheck files;
+    for (const std::filesystem::path& plugin : request.plugins) {
       inputs.push_back((options.directory / plugin).lexically_normal());
-    RefuseOutputOverInput(output, inputs);
+      files.AddInput("plugin", inputs.back());
+    }
+    files.AddReplacedOutput("heightmap (--heightmap)", output);
+    // The modder's settings are never a heightmap's name, saved to or not.
+    if (request.save)
+      files.AddReplacedOutput("parameter file (--save)", options.directory / kParameterFileName);
+    else
+      files.AddInput("parameter file", options.directory / kParameterFileName);
+    files.Check();
     std::vector<PluginContents> plugins;
     for (const std::filesystem::path& input : inputs)
       plugins.push_back(ReadPluginFile(input));

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/output_check.hpp"
 #include "core/units.hpp"
 #include "model/decoded_heights.hpp"
 #include "preview/plugin_picture.hpp"
@@ -100,7 +101,7 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
       exterior.insert({cell.gridX, cell.gridY});
   }
   std::int64_t x0 = LLONG_MAX, y0 = LLONG_MAX, x1 = LLONG_MIN, y1 = LLONG_MIN;
-  std::vector<std::pair<std::string, int>> tags;  // in order of first appearance
+  std::vector<std::pair<std::string, std::uint64_t>> tags;  // in order of first appearance
   std::int64_t lowest = LLONG_MAX, highest = LLONG_MIN;
   int zeroNormals = 0;
   std::array<std::int32_t, kVerticesPerCell> heights;
@@ -109,15 +110,23 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
     y0 = std::min<std::int64_t>(y0, land.gridY);
     x1 = std::max<std::int64_t>(x1, land.gridX);
     y1 = std::max<std::int64_t>(y1, land.gridY);
-    for (const std::string& tag : land.subRecords) {
+    auto count = [&](const std::string& tag, std::uint64_t times) {
       auto at =
           std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return t.first == tag; });
       if (at == tags.end())
-        tags.emplace_back(tag, 1);
+        tags.emplace_back(tag, times);
       else
-        ++at->second;
-    }
-    if (land.baseHeight && land.heightSteps.size() == heights.size()) {
+        at->second += times;
+    };
+    for (const std::string& tag : land.subRecords)
+      count(tag, 1);
+    if (land.unlistedSubRecords != 0)
+      count("(more, not listed)", land.unlistedSubRecords);
+    if (land.baseHeight && !std::isfinite(*land.baseHeight)) {
+      warnings.add("base height", "The LAND record at byte " + std::to_string(land.offset) +
+                                      " has a base height (VHGT) that is not a number: the "
+                                      "game cannot place that land.");
+    } else if (land.baseHeight && land.heightSteps.size() == heights.size()) {
       DecodeCellHeights(*land.baseHeight, land.heightSteps.data(), heights.data());
       auto [low, high] = std::minmax_element(heights.begin(), heights.end());
       lowest = std::min<std::int64_t>(lowest, *low);
@@ -144,7 +153,7 @@ void PrintLand(std::ostream& out, const PluginContents& plugin, Warnings& warnin
   if (zeroNormals > 0) {
     warnings.add("normals", std::to_string(zeroNormals) +
                                 " LAND records have normals (VNML) that are all zero: the game "
-                                "lights that land as if it were flat.");
+                                "lights that land with ambient light only.");
   }
 }
 
@@ -169,6 +178,22 @@ void PrintReferences(std::ostream& out, const PluginContents& plugin, Warnings& 
       }
     }
   }
+  // The game does not tell IDs apart by case: a second static of one ID
+  // replaces the first.
+  std::map<std::string, const PluginStatic*> statics;
+  for (const PluginStatic& found : plugin.statics) {
+    std::string key = found.id;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
+      return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    auto [first, added] = statics.emplace(key, &found);
+    if (!added) {
+      warnings.add("static", "The STAT records at bytes " + std::to_string(first->second->offset) +
+                                 " and " + std::to_string(found.offset) + " have the same ID (\"" +
+                                 first->second->id + "\" and \"" + found.id +
+                                 "\"; the game does not tell case apart): one replaces the other.");
+    }
+  }
   out << "References: " << total << " in " << cellsWithReferences << " cells\n";
   for (const auto& [id, count] : byId)
     out << "  " << id << " " << count << "\n";
@@ -189,12 +214,18 @@ std::string InspectReport(const PluginContents& plugin, const std::filesystem::p
 int RunInspect(const CliOptions& options, const Console& console) {
   const std::filesystem::path plugin =
       (options.directory / options.inspect->plugin).lexically_normal();
+  const std::filesystem::path image =
+      (options.directory / options.inspect->image).lexically_normal();
   try {
+    if (!options.inspect->image.empty()) {
+      OutputCheck files;
+      files.AddInput("plugin", plugin);
+      files.AddReplacedOutput("picture (--image)", image);
+      files.Check();
+    }
     PluginContents contents = ReadPluginFile(plugin);
     console.out << InspectReport(contents, plugin);
     if (!options.inspect->image.empty()) {
-      const std::filesystem::path image =
-          (options.directory / options.inspect->image).lexically_normal();
       WritePngFile(DrawPluginPicture(contents, options.previewScale), image, "picture (--image)");
       console.out << "Wrote the picture of the land to " << image.string() << ".\n";
     }

@@ -55,6 +55,8 @@ std::string StageTimeLogText(std::string_view times) {
 
 std::string ClippingSummary(std::string_view log, std::string_view reportFile) {
   std::vector<std::string_view> reports = Lines(log);
+  if (reports.empty() && reportFile.empty())
+    return "Vertex height clipping: none.\n";
   if (reports.empty())
     return "Vertex height clipping: none (" + std::string(reportFile) + " is empty).\n";
   std::string summary = "Vertex height clipping: " + GroupDigits(std::ssize(reports)) +
@@ -64,8 +66,19 @@ std::string ClippingSummary(std::string_view log, std::string_view reportFile) {
     summary += (i == 0 ? "" : ", ") + Coordinates(reports[i]);
   if (reports.size() > shown)
     summary += " and " + GroupDigits(static_cast<std::int64_t>(reports.size() - shown)) + " more";
-  return summary + " (pixel coordinates from the bottom-left corner of the bitmaps).\n" +
-         "The whole report is in " + std::string(reportFile) + ".\n";
+  summary += " (pixel coordinates from the bottom-left corner of the bitmaps).\n";
+  if (reportFile.empty())
+    return summary + "The whole report could not be written.\n";
+  return summary + "The whole report is in " + std::string(reportFile) + ".\n";
+}
+
+std::string IndexWarningSummary(const ObjectPalette& palette, std::string_view indexFile) {
+  if (palette.warnings.empty())
+    return "";
+  std::string summary = "Warnings about the object index " + std::string(indexFile) + ":\n";
+  for (const std::string& warning : palette.warnings)
+    summary += "  " + warning + "\n";
+  return summary;
 }
 
 std::string ObjectCountSummary(const ObjectPalette& palette, const ObjectCounts& counts) {

@@ -23,8 +23,13 @@ std::string GroupDigits(std::int64_t value);
 std::string StageTimeLogText(std::string_view times);
 
 // One line: how many clipping reports txtLog holds, the first few as (x, y),
-// and the file that holds them all.
+// and the file that holds them all; `reportFile` empty when it could not be
+// written, and then the summary points to no file.
 std::string ClippingSummary(std::string_view log, std::string_view reportFile);
+
+// The warnings about the object index file `indexFile`, one a line; empty
+// when there are none.
+std::string IndexWarningSummary(const ObjectPalette& palette, std::string_view indexFile);
 
 // The kinds that have placed objects, with their counts; empty when none.
 std::string ObjectCountSummary(const ObjectPalette& palette, const ObjectCounts& counts);

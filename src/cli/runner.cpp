@@ -40,11 +40,18 @@ void LoadInto(WindowModel& window, const RunState& state, const Console& console
     Warn(console, Shown(state, kParameterFileName) + ": " + kept);
 }
 
+constexpr char kClippingReportRole[] = "clipping report";
+constexpr char kPreviewRole[] = "preview picture (--preview)";
+
+std::filesystem::path PreviewPath(const RunState& state, const CliOptions& options) {
+  return state.resolve(options.preview.string());
+}
+
 // The plugin is in place by now: a report that cannot be written fails the
 // exit status but does not hide the rest of the summary.
 bool WriteClippingReport(const WindowModel& window, const RunState& state, const Console& console) {
   try {
-    ReplacingFile file(state.resolve(kClippingReportFileName), "clipping report",
+    ReplacingFile file(state.resolve(kClippingReportFileName), kClippingReportRole,
                        ReplacingFile::Sync::Never);
     const std::string& log = window.text(control::txtLog);
     file.append(log.data(), log.size());
@@ -62,9 +69,9 @@ bool WritePreview(const RunContext& run, const CliOptions& options, const Consol
   if (options.preview.empty())
     return true;
   try {
-    std::filesystem::path path = run.state.resolve(options.preview.string());
+    std::filesystem::path path = PreviewPath(run.state, options);
     WritePngFile(DrawRunPreview(run.state, run.window, {options.previewScale, true}), path,
-                 "preview picture (--preview)");
+                 kPreviewRole);
     console.out << "\nWrote the preview picture to " << path.lexically_normal().string() << ".\n";
     return true;
   } catch (const RunError& error) {
@@ -81,7 +88,11 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
   out << "Procedure execution times:\n"
       << StageTimeLogText(run.window.text(control::txtTimes)) << "\n";
   out << ClippingSummary(run.window.text(control::txtLog),
-                         Shown(run.state, kClippingReportFileName));
+                         reportWritten ? Shown(run.state, kClippingReportFileName) : "");
+  if (std::string warnings = IndexWarningSummary(
+          run.state.objectPalette, Shown(run.state, run.state.parameters.objectIndexName));
+      !warnings.empty())
+    out << "\n" << warnings;
   if (std::string objects = ObjectCountSummary(run.state.objectPalette, run.state.objectCounts);
       !objects.empty())
     out << "\n" << objects;
@@ -96,6 +107,11 @@ int ReportFinishedRun(const RunResult& result, const RunContext& run, const CliO
 int Run(RunContext& run, TerminalProgress& progress, const CliOptions& options,
         const Console& console, bool& finished) {
   FolderLock lock(run.state.workingDirectory);
+  // Written after the run, checked with its files before it starts.
+  run.state.frontEndFiles.AddReplacedOutput(kClippingReportRole,
+                                            run.state.resolve(kClippingReportFileName));
+  if (!options.preview.empty())
+    run.state.frontEndFiles.AddReplacedOutput(kPreviewRole, PreviewPath(run.state, options));
   DeleteWorkFilesOnForcedStop(run.state.workingDirectory, run.window.text(control::txtESP));
   RunResult result = RunPipeline(run);
   progress.finish();

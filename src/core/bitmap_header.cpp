@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "core/processor_features.hpp"
 #include "core/units.hpp"
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -196,13 +197,21 @@ using GreensFunction = void (*)(const std::uint8_t*, std::uint8_t*);
 // executables cannot choose per processor when they are loaded.
 GreensFunction ChooseGreensOf24Bit() {
 #if defined(BRACKWYN_X86_SHUFFLE)
-  if (__builtin_cpu_supports("ssse3"))
+  if (HasSsse3())
     return GreensOf24BitSsse3;
 #endif
   return GreensOf24BitPortable;
 }
 
 }  // namespace
+
+const char* SampleInstructionSet() {
+#if defined(BRACKWYN_X86_SHUFFLE)
+  if (HasSsse3())
+    return "SSSE3";
+#endif
+  return "portable C++";
+}
 
 int SampleStoredRow(const BitmapLayout& layout, const std::uint8_t* stored, std::uint8_t* row) {
   static const GreensFunction greensOf24Bit = ChooseGreensOf24Bit();

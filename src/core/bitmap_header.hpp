@@ -65,4 +65,8 @@ std::optional<BitmapLayout> ParseBitmapHeader(std::span<const std::uint8_t> head
 // beyond the palette, or -1 when every pixel is good.
 int SampleStoredRow(const BitmapLayout& layout, const std::uint8_t* stored, std::uint8_t* row);
 
+// What SampleStoredRow takes the green samples of 24-bit bitmaps with on this
+// processor, for benchmarks to name.
+const char* SampleInstructionSet();
+
 }  // namespace brackwyn

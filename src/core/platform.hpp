@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -23,11 +24,37 @@ enum class OpenMode {
   ReadCreate,           // read only, created empty when missing
   ReadWriteCreate,      // read and write, created when missing, content kept
   WriteCreateTruncate,  // write only, created or emptied
+  // Read and write, created new: fails when anything, even a dangling
+  // symbolic link, already has the name, so no link is ever followed.
+  ReadWriteCreateNew,
 };
 
 // Never waits: a pipe or device opens at once (and is then refused by its
 // type), instead of blocking until another program opens its other end.
 std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, NativeFile& file);
+// What a name in the file system stands for: whether it exists, what kind of
+// file it is and which file it is. Two names are one file when both exist
+// and their `device` and `file` numbers are equal (device and inode; volume
+// serial and file index on Windows).
+struct FileIdentity {
+  enum class Kind { Missing, Regular, SymbolicLink, Other };  // Other: folder, pipe, device, socket
+  Kind kind = Kind::Missing;
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+};
+// `followLinks` identifies what a symbolic link points to (stat), otherwise
+// the link itself (lstat). A missing name, or a missing folder on its way, is
+// Kind::Missing, not an error.
+std::error_code IdentifyFile(const std::filesystem::path& path, bool followLinks,
+                             FileIdentity& identity);
+// The text under which two absolute, normalised paths of files not yet made
+// are compared: as it is on POSIX systems, in capitals on Windows, whose file
+// names ignore case.
+std::string PathComparisonKey(const std::filesystem::path& path);
+// Removes the name itself, a symbolic link rather than what it points to; a
+// missing name is no error.
+std::error_code RemoveName(const std::filesystem::path& path);
+
 // Closing never reports an error here; writers that must know call CloseChecked.
 void Close(NativeFile file) noexcept;
 std::error_code CloseChecked(NativeFile file);

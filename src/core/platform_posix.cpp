@@ -81,6 +81,8 @@ int OpenFlags(OpenMode mode) {
       return O_RDWR | O_CREAT;
     case OpenMode::WriteCreateTruncate:
       return O_WRONLY | O_CREAT | O_TRUNC;
+    case OpenMode::ReadWriteCreateNew:
+      return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
   }
   return O_RDONLY;
 }
@@ -96,6 +98,35 @@ std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, Nativ
     return LastError();
   file = fd;
   return {};
+}
+
+std::error_code IdentifyFile(const std::filesystem::path& path, bool followLinks,
+                             FileIdentity& identity) {
+  struct stat info {};
+  int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+  identity = FileIdentity{};
+  if (result != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      return {};
+    return LastError();
+  }
+  using Kind = FileIdentity::Kind;
+  identity.kind = S_ISREG(info.st_mode)   ? Kind::Regular
+                  : S_ISLNK(info.st_mode) ? Kind::SymbolicLink
+                                          : Kind::Other;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.file = static_cast<std::uint64_t>(info.st_ino);
+  return {};
+}
+
+std::string PathComparisonKey(const std::filesystem::path& path) {
+  return path.native();
+}
+
+std::error_code RemoveName(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+    return {};
+  return LastError();
 }
 
 void Close(NativeFile file) noexcept {

@@ -96,6 +96,7 @@ OVERLAPPED At(std::uint64_t offset) {
 struct Access {
   DWORD rights;
   DWORD disposition;
+  DWORD flags = FILE_ATTRIBUTE_NORMAL;
 };
 
 Access AccessFor(OpenMode mode) {
@@ -108,6 +109,11 @@ Access AccessFor(OpenMode mode) {
       return {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS};
     case OpenMode::WriteCreateTruncate:
       return {GENERIC_WRITE, CREATE_ALWAYS};
+    case OpenMode::ReadWriteCreateNew:
+      // CREATE_NEW fails on any existing name; the flag keeps a link from
+      // being followed.
+      return {GENERIC_READ | GENERIC_WRITE, CREATE_NEW,
+              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT};
   }
   return {GENERIC_READ, OPEN_EXISTING};
 }
@@ -123,7 +129,7 @@ std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, Nativ
   Access access = AccessFor(mode);
   HANDLE handle = ::CreateFileW(path.c_str(), access.rights,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                access.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                access.disposition, access.flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     std::error_code error = LastError();
     // Windows refuses to open a folder as a file with "access denied": say
@@ -134,6 +140,64 @@ std::error_code OpenFile(const std::filesystem::path& path, OpenMode mode, Nativ
   }
   file = reinterpret_cast<NativeFile>(handle);
   return {};
+}
+
+std::error_code IdentifyFile(const std::filesystem::path& path, bool followLinks,
+                             FileIdentity& identity) {
+  identity = FileIdentity{};
+  // No access rights asked for: this only looks at the file. Backup
+  // semantics let a folder open too, so that it is recognised as one.
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  HANDLE handle =
+      ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+      return {};
+    return Win32Error(error);
+  }
+  using Kind = FileIdentity::Kind;
+  BY_HANDLE_FILE_INFORMATION info{};
+  std::error_code result;
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    identity.kind = Kind::Other;  // a console, a pipe or a device such as NUL
+  } else if (!::GetFileInformationByHandle(handle, &info)) {
+    result = LastError();
+  } else {
+    identity.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Other
+                    : (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                        ? Kind::SymbolicLink
+                        : Kind::Regular;
+    identity.device = info.dwVolumeSerialNumber;
+    identity.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  }
+  ::CloseHandle(handle);
+  return result;
+}
+
+std::string PathComparisonKey(const std::filesystem::path& path) {
+  std::wstring text = path.native();
+  std::replace(text.begin(), text.end(), L'/', L'\\');
+  if (!text.empty())
+    ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+  std::string key(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  if (size > 0)
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), key.data(), size,
+                          nullptr, nullptr);
+  return key;
+}
+
+std::error_code RemoveName(const std::filesystem::path& path) {
+  if (::DeleteFileW(path.c_str()))
+    return {};
+  DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+    return {};
+  return Win32Error(error);
 }
 
 void Close(NativeFile file) noexcept {

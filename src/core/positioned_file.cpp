@@ -24,6 +24,15 @@ PositionedFile::PositionedFile(std::filesystem::path path, std::filesystem::path
   fd_.reset(file);
 }
 
+PositionedFile PositionedFile::CreateNew(std::filesystem::path path,
+                                         std::filesystem::path shownPath, std::string role) {
+  if (std::error_code error = platform::RemoveName(path)) {
+    throw RunError("Cannot create " + NameFile(role, shownPath) + ": " + error.message() + ".");
+  }
+  return PositionedFile(std::move(path), std::move(shownPath), std::move(role),
+                        platform::OpenMode::ReadWriteCreateNew, "create");
+}
+
 PositionedFile PositionedFile::OpenIfPresent(std::filesystem::path path, std::string role,
                                              platform::OpenMode mode, std::string_view openVerb) {
   PositionedFile result;

@@ -34,6 +34,12 @@ class PositionedFile {
   PositionedFile(std::filesystem::path path, std::filesystem::path shownPath, std::string role,
                  platform::OpenMode mode, std::string_view openVerb);
 
+  // Removes whatever has the name `path`, a link rather than its target, and
+  // creates a new empty file there for reading and writing, without ever
+  // following a link: for outputs that are made anew by every run.
+  static PositionedFile CreateNew(std::filesystem::path path, std::filesystem::path shownPath,
+                                  std::string role);
+
   // Like the constructor, but a missing file gives an object without a file.
   static PositionedFile OpenIfPresent(std::filesystem::path path, std::string role,
                                       platform::OpenMode mode, std::string_view openVerb);

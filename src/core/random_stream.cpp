@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/processor_features.hpp"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -64,9 +66,9 @@ __attribute__((optimize("tree-vectorize"))) void TopBytesDefault(std::uint64_t k
 }
 
 TopBytesFunction ChooseTopBytes() {
-  if (__builtin_cpu_supports("x86-64-v4"))
+  if (HasAvx512())
     return TopBytesV4;
-  if (__builtin_cpu_supports("avx2"))
+  if (HasAvx2())
     return TopBytesAvx2;
   return TopBytesDefault;
 }
@@ -82,6 +84,9 @@ void TopBytesPortable(std::uint64_t key, std::uint64_t first, std::uint64_t stri
   TopBytesLoop(key, first, stride, count, out);
 }
 #endif
+
+void MarkLowDraws(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
+                  std::uint64_t* mask);
 
 #if defined(BRACKWYN_X86_DISPATCH)
 // GCC's own shift intrinsics start from a deliberately undefined vector.
@@ -202,14 +207,81 @@ __attribute__((target("avx512f,avx512dq,avx512bw,avx512vbmi"))) void TopBytesAvx
 }
 #pragma GCC diagnostic pop
 
-enum class VectorDraws { kNone, kAvx512, kAvx512Vbmi };
+// a * b modulo 2^64 in each 64-bit lane, from 32-bit multiplies: AVX2 has
+// no 64-bit one. `bLow` and `bHigh` hold b's low and high halves.
+__attribute__((target("avx2"), always_inline)) inline __m256i MultiplyLow64(__m256i a, __m256i bLow,
+                                                                            __m256i bHigh) {
+  const __m256i cross = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(a, 32), bLow),
+                                         _mm256_mul_epu32(a, bHigh));
+  return _mm256_add_epi64(_mm256_mul_epu32(a, bLow), _mm256_slli_epi64(cross, 32));
+}
+
+// Thirty-two draws a step in eight vectors of four, lane j of vector k
+// holding draw 8j + k, so that each draw's top byte is shifted straight to
+// its place in the output and the eight vectors combine by OR, and the low
+// draws marked on the way: about a quarter less time per draw than what the
+// compiler makes of the portable loop. `count` is a multiple of 64.
+template <bool kMarkLow>
+__attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::uint64_t first,
+                                                       std::uint64_t stride, std::size_t count,
+                                                       std::uint8_t bound, std::uint8_t* out,
+                                                       std::uint64_t* mask) {
+  constexpr int kVectors = 8;
+  const std::uint64_t apart = stride * RandomStream::kGamma;
+  const std::uint64_t start = key + (first + 1) * RandomStream::kGamma;
+  __m256i counters[kVectors];
+  for (int k = 0; k < kVectors; ++k) {
+    counters[k] = _mm256_set_epi64x(static_cast<long long>(start + (24 + k) * apart),
+                                    static_cast<long long>(start + (16 + k) * apart),
+                                    static_cast<long long>(start + (8 + k) * apart),
+                                    static_cast<long long>(start + k * apart));
+  }
+  const __m256i step = _mm256_set1_epi64x(static_cast<long long>(32 * apart));
+  const __m256i mix1Low = _mm256_set1_epi64x(static_cast<long long>(kMix1 & 0xFFFFFFFFu));
+  const __m256i mix1High = _mm256_set1_epi64x(static_cast<long long>(kMix1 >> 32));
+  const __m256i mix2Low = _mm256_set1_epi64x(static_cast<long long>(kMix2 & 0xFFFFFFFFu));
+  const __m256i mix2High = _mm256_set1_epi64x(static_cast<long long>(kMix2 >> 32));
+  const __m256i limit = _mm256_set1_epi8(static_cast<char>(bound));
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < count; i += 32) {
+    __m256i all = _mm256_setzero_si256();
+    for (int k = 0; k < kVectors; ++k) {
+      __m256i m = counters[k];
+      m = MultiplyLow64(_mm256_xor_si256(m, _mm256_srli_epi64(m, 30)), mix1Low, mix1High);
+      m = MultiplyLow64(_mm256_xor_si256(m, _mm256_srli_epi64(m, 27)), mix2Low, mix2High);
+      // Mix's last step leaves the top byte as it is; it goes to byte k.
+      const __m256i top =
+          k == kVectors - 1
+              ? _mm256_and_si256(m, _mm256_set1_epi64x(static_cast<long long>(0xFFull << 56)))
+              : _mm256_and_si256(_mm256_srli_epi64(m, 56 - 8 * k),
+                                 _mm256_set1_epi64x(static_cast<long long>(0xFFull << (8 * k))));
+      all = _mm256_or_si256(all, top);
+      counters[k] = _mm256_add_epi64(counters[k], step);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), all);
+    if constexpr (kMarkLow) {
+      // bound - byte saturates to 0 exactly when the byte is not below the bound
+      const auto notBelow = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+          _mm256_cmpeq_epi8(_mm256_subs_epu8(limit, all), _mm256_setzero_si256())));
+      bits |= static_cast<std::uint64_t>(~notBelow) << (i % 64);
+      if (i % 64 == 32) {
+        mask[i / 64] = bits;
+        bits = 0;
+      }
+    }
+  }
+}
+
+enum class VectorDraws { kNone, kAvx2, kAvx512, kAvx512Vbmi };
 
 VectorDraws ChooseVectorDraws() {
-  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512dq"))
-    return VectorDraws::kNone;
-  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+  if (HasAvx512Vbmi())
     return VectorDraws::kAvx512Vbmi;
-  return VectorDraws::kAvx512;
+  if (HasAvx512())
+    return VectorDraws::kAvx512;
+  if (HasAvx2())
+    return VectorDraws::kAvx2;
+  return VectorDraws::kNone;
 }
 
 // The widest path first, then the 16-draw steps for the rest; `count` is a
@@ -222,6 +294,16 @@ bool TopBytesVectorised(std::uint64_t key, std::uint64_t first, std::uint64_t st
   if (available == VectorDraws::kNone)
     return false;
   std::size_t done = 0;
+  if (available == VectorDraws::kAvx2) {
+    done = count / 64 * 64;
+    TopBytesAvx2Steps<kMarkLow>(key, first, stride, done, bound, out, mask);
+    if (done < count) {
+      TopBytesPortable(key, first + done * stride, stride, count - done, out + done);
+      if constexpr (kMarkLow)
+        MarkLowDraws(out + done, count - done, bound, mask + done / 64);
+    }
+    return true;
+  }
   if (available == VectorDraws::kAvx512Vbmi) {
     done = count / 64 * 64;
     TopBytesAvx512Vbmi<kMarkLow>(key, first, stride, done, bound, out, mask);
@@ -260,6 +342,24 @@ void MarkLowDraws(const std::uint8_t* bytes, std::size_t count, std::uint8_t bou
 }
 
 }  // namespace
+
+const char* RandomStream::BulkInstructionSet() {
+#if defined(BRACKWYN_X86_DISPATCH)
+  if (HasAvx512Vbmi())
+    return "AVX-512 with VBMI";
+  if (HasAvx512())
+    return "AVX-512";
+#if !defined(__clang__)
+  if (HasAvx2())
+    return "AVX2";
+#endif
+#endif
+#if defined(__SSE2__)
+  return "SSE2";
+#else
+  return "portable C++";
+#endif
+}
 
 void RandomStream::MarkLow(const std::uint8_t* bytes, std::size_t count, std::uint8_t bound,
                            std::uint64_t* mask) {

@@ -40,8 +40,8 @@ class RandomStream {
   // multiple of 64.
   static void TopBytesMarkingLow(std::uint64_t key, std::uint64_t first, std::size_t count,
                                  std::uint8_t bound, std::uint8_t* out, std::uint64_t* mask);
-  // The same on any processor, without the AVX-512 path: what machines
-  // without it run, so that tests can compare the two anywhere.
+  // The same without the hand-written vector paths (AVX2, AVX-512): what
+  // machines without them run, so that tests can compare the two anywhere.
   static void TopBytesMarkingLowPortable(std::uint64_t key, std::uint64_t first, std::size_t count,
                                          std::uint8_t bound, std::uint8_t* out,
                                          std::uint64_t* mask);
@@ -61,6 +61,10 @@ class RandomStream {
                                                 std::uint64_t stride, std::size_t count,
                                                 std::uint8_t bound, std::uint8_t* out,
                                                 std::uint64_t* mask);
+
+  // What the bulk draws above run with on this processor, for benchmarks to
+  // name.
+  static const char* BulkInstructionSet();
 
   std::uint32_t nextBits24() { return Bits24(key_, counter_++); }
 

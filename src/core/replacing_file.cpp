@@ -1,5 +1,6 @@
 #include "core/replacing_file.hpp"
 
+#include "core/output_check.hpp"
 #include "core/run_error.hpp"
 
 namespace brackwyn {
@@ -24,8 +25,13 @@ ReplacingFile::ReplacingFile(std::filesystem::path target, std::string role, Syn
       temporary_(TemporaryBeside(target_)),
       role_(std::move(role)),
       sync_(sync) {
-  file_ =
-      PositionedFile(temporary_, target_, role_, platform::OpenMode::WriteCreateTruncate, "create");
+  // The rename would replace a device or a pipe of that name as it replaces a file.
+  OutputCheck kind;
+  kind.AddOutput(role_, target_);
+  kind.Check();
+  // Whatever has the temporary name, a leftover of a crashed run or a link
+  // placed there, is removed: no link is followed, no old file written into.
+  file_ = PositionedFile::CreateNew(temporary_, target_, role_);
   buffer_.reserve(kWriteBufferBytes);
   if (sync_ == Sync::Behind)
     writeBehind_ = std::make_unique<WriteBehind>(file_);

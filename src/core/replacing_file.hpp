@@ -2,6 +2,11 @@
 // it over the target on commit, so a failed or abandoned write never replaces
 // a good file with a partial one. Writes are buffered; nothing is visible
 // under the target name before commit().
+//
+// The file beside is always made anew (whatever had its name is removed
+// first), and the rename replaces the target's name: a symbolic link there
+// becomes a regular file and its target is left alone. A target that is not a
+// file or a link (a folder, a pipe, a device) is refused.
 #pragma once
 
 #include <cstddef>

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/stop_thread.hpp"
+#include "core/wait_timers.hpp"
 
 namespace brackwyn {
 
@@ -28,7 +29,11 @@ class SequenceAhead {
   // Makes item `index` into `item`, which may hold an earlier item's data.
   using Make = std::function<void(int index, Item& item)>;
 
-  explicit SequenceAhead(std::size_t depth) : depth_(depth), refillBelow_(depth / 2 + 1) {}
+  // `taking` times the caller's waits for an item, `making` the thread's for
+  // room ahead.
+  explicit SequenceAhead(std::size_t depth, WaitPlace taking = WaitPlace::kNone,
+                         WaitPlace making = WaitPlace::kNone)
+      : depth_(depth), refillBelow_(depth / 2 + 1), taking_(taking), making_(making) {}
   ~SequenceAhead() { stop(); }
   SequenceAhead(const SequenceAhead&) = delete;
   SequenceAhead& operator=(const SequenceAhead&) = delete;
@@ -68,7 +73,10 @@ class SequenceAhead {
       if (!helped)
         break;
     }
-    changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
+    {
+      WaitTimer timer(ready_.empty() ? taking_ : WaitPlace::kNone);
+      changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
+    }
     if (ready_.empty())
       std::rethrow_exception(failure_);
     std::unique_ptr<Item> item = std::move(ready_.front());
@@ -94,8 +102,10 @@ class SequenceAhead {
         std::unique_ptr<Item> item;
         {
           std::unique_lock lock(mutex_);
-          if (ready_.size() >= depth_)
+          if (ready_.size() >= depth_) {
+            WaitTimer timer(making_);
             changed_.wait(lock, [&] { return stopping_ || ready_.size() < refillBelow_; });
+          }
           if (stopping_)
             return;
           if (spare_.empty()) {
@@ -121,6 +131,8 @@ class SequenceAhead {
 
   const std::size_t depth_;
   const std::size_t refillBelow_;
+  const WaitPlace taking_;
+  const WaitPlace making_;
   int next_ = 0;
   std::thread thread_;
 

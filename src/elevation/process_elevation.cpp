@@ -221,16 +221,60 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void MergeRowVbmi(const S
     _mm512_storeu_si512(merged + x + 32, _mm512_permutex2var_epi64(first, secondHalf, second));
   }
 }
+
+// The tables widened to 32 bits, for AVX2's gathers of eight entries.
+struct WideTables {
+  explicit WideTables(const LayerTables& tables) {
+    std::ranges::copy(tables.coast, coast.begin());
+    std::ranges::copy(tables.interior, interior.begin());
+    std::ranges::copy(tables.mountain, mountain.begin());
+  }
+  alignas(32) std::array<std::int32_t, kSampleValues> coast;
+  alignas(32) std::array<std::int32_t, kSampleValues> interior;
+  alignas(32) std::array<std::int32_t, kSampleValues> mountain;
+};
+
+// The heights of eight samples from a widened table.
+__attribute__((target("avx2"), always_inline)) inline __m256i Gather(
+    const std::array<std::int32_t, kSampleValues>& table, const std::uint8_t* samples) {
+  const __m256i indices =
+      _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(samples)));
+  return _mm256_i32gather_epi32(table.data(), indices, 4);
+}
+
+// 16 samples a step, where the processor has AVX2 but no byte permutes: only
+// for tables whose sums always fit, so packing to 16 bits never saturates.
+__attribute__((target("avx2"))) void MergeRowAvx2(const WideTables& tables, LayerRows row,
+                                                  std::int16_t* merged) {
+  static_assert(kBitmapSide % 16 == 0);
+  for (int x = 0; x < kBitmapSide; x += 16) {
+    __m256i sums[2];
+    for (int half = 0; half < 2; ++half) {
+      const int at = x + 8 * half;
+      sums[half] = _mm256_add_epi32(_mm256_add_epi32(Gather(tables.coast, row.coast + at),
+                                                     Gather(tables.interior, row.interior + at)),
+                                    Gather(tables.mountain, row.mountain + at));
+    }
+    // Packing works within 128-bit lanes; the permute puts the quarters back
+    // in order.
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(sums[0], sums[1]), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(merged + x), packed);
+  }
+}
 #endif
 
-// Merges rows with the vector path where both the processor and the tables
-// allow it, chosen once for the whole merge.
+// Merges rows with the widest vector path that both the processor and the
+// tables allow, chosen once for the whole merge.
 class RowMerger {
  public:
   explicit RowMerger(const LayerTables& tables) : tables_(tables) {
 #if defined(BRACKWYN_X86_PERMUTE)
-    if (HasAvx512Vbmi() && SumsAlwaysFit(tables))
+    if (!SumsAlwaysFit(tables))
+      return;
+    if (HasAvx512Vbmi())
       split_.emplace(tables);
+    else if (HasAvx2())
+      wide_.emplace(tables);
 #endif
   }
 
@@ -244,6 +288,10 @@ class RowMerger {
         MergeRowVbmi(*split_, row, grid.row(y));
         continue;
       }
+      if (wide_) {
+        MergeRowAvx2(*wide_, row, grid.row(y));
+        continue;
+      }
 #endif
       if (!MergeRowPortable(tables_, row, grid.row(y)))
         return y;
@@ -255,6 +303,7 @@ class RowMerger {
   const LayerTables& tables_;
 #if defined(BRACKWYN_X86_PERMUTE)
   std::optional<SplitTables> split_;
+  std::optional<WideTables> wide_;
 #endif
 };
 
@@ -355,6 +404,8 @@ const char* MergeInstructionSet() {
 #if defined(BRACKWYN_X86_PERMUTE)
   if (HasAvx512Vbmi())
     return "AVX-512 with VBMI";
+  if (HasAvx2())
+    return "AVX2";
 #endif
   return "portable C++";
 }

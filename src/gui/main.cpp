@@ -8,6 +8,7 @@
 #include <optional>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QSettings>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include "core/platform.hpp"
+#include "core/replacing_file.hpp"
+#include "core/run_error.hpp"
 #include "core/units.hpp"
 #include "core/utf8_path.hpp"
 #include "gui/folder_memory.hpp"
@@ -77,17 +80,43 @@ void PreferOffscreenWithoutDisplay([[maybe_unused]] int argc, [[maybe_unused]] c
 #endif
 }
 
+constexpr char kScreenshotRole[] = "picture of the window (--screenshot)";
+
+// Written as every output is: beside its name and renamed over it, never
+// through a link and never over a device.
+bool SaveScreenshot(const brackwyn::gui::MainWindow& window, const QPixmap& picture,
+                    const std::filesystem::path& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) {
+    std::cerr << "Cannot draw the " << kScreenshotRole << "\n";
+    return false;
+  }
+  try {
+    window.checkOutputsAfterRun();
+    brackwyn::ReplacingFile file(path, kScreenshotRole, brackwyn::ReplacingFile::Sync::Never);
+    file.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    file.commit();
+  } catch (const brackwyn::RunError& error) {
+    std::cerr << error.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
 int RunForScreenshot(brackwyn::gui::MainWindow& window, const QString& file) {
+  const std::filesystem::path path =
+      std::filesystem::absolute(brackwyn::PathFromUtf8(file.toStdString()));
+  window.addOutputAfterRun(kScreenshotRole, path);
   auto start = std::chrono::steady_clock::now();
   window.startRun();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "Run took " << seconds << " s\n";
   if (QWidget* focused = QApplication::focusWidget())
     focused->clearFocus();  // no text cursor in the picture
-  if (!window.grab().save(file, "PNG")) {
-    std::cerr << "Cannot write the picture " << file.toStdString() << "\n";
+  if (!SaveScreenshot(window, window.grab(), path))
     return 1;
-  }
   return window.lastOutcome() == brackwyn::RunOutcome::Finished ? 0 : 1;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +43,15 @@ class MainWindow : public QWidget, public FrontEnd, public WindowSession::View {
 
   WindowModel& model() { return session_.model(); }
   const std::filesystem::path& workingDirectory() const { return session_.workingDirectory(); }
+
+  // A file this program writes after the run (the --screenshot picture): the
+  // run refuses to start when one of its own files has that name.
+  void addOutputAfterRun(std::string role, const std::filesystem::path& path) {
+    session_.addOutputAfterRun(std::move(role), path);
+  }
+  // Checks those files against the last run's before they are written:
+  // throws RunError as the run did when it refused to start.
+  void checkOutputsAfterRun() const { session_.checkOutputsAfterRun(); }
 
   // What the start button runs; tests put in stand-ins for the pipeline.
   void setRunner(Runner runner) { session_.setRunner(std::move(runner)); }

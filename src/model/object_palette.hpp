@@ -17,10 +17,13 @@ struct ObjectKind {
   std::uint8_t scaleVariation = 0;  // percent
   std::uint8_t baseSize = 0;        // sub-cells
   std::uint8_t topSize = 0;         // sub-cells
+  int line = 0;  // of the index file, where its first field stands; 0 when not read from one
 };
 
 struct ObjectPalette {
   std::vector<ObjectKind> kinds;  // kind number n is kinds[n - 1]
+  // What looked wrong in the index file, one message a line, naming the line.
+  std::vector<std::string> warnings;
 
   int kindCount() const { return static_cast<int>(kinds.size()); }
   const ObjectKind& kind(int number) const { return kinds[static_cast<std::size_t>(number - 1)]; }

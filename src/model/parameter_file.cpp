@@ -138,9 +138,11 @@ std::vector<std::uint8_t> EncodeRecords(const WindowModel& window) {
   return bytes;
 }
 
-// Applies one record; the reason it was kept otherwise.
+// Applies one record; the reason it was kept otherwise. `cut` is set when
+// the text stopped at a NUL byte: no setting can hold one.
 std::optional<std::string> ApplyRecord(WindowModel& window, std::string_view name,
-                                       std::span<const std::uint8_t> file, std::size_t start) {
+                                       std::span<const std::uint8_t> file, std::size_t start,
+                                       bool& cut) {
   if (file.size() < start + kLengthBytes)
     return "the file ends before its record";
   const std::uint8_t* record = file.data() + start;
@@ -160,8 +162,12 @@ std::optional<std::string> ApplyRecord(WindowModel& window, std::string_view nam
   }
   if (file.size() < start + kLengthBytes + value)
     return "the file ends inside its record";
-  const char* text = reinterpret_cast<const char*>(record + kLengthBytes);
-  window.setText(name, DecodeWindows1252(std::string_view(text, value)));
+  std::string_view text(reinterpret_cast<const char*>(record + kLengthBytes), value);
+  if (std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    text = text.substr(0, nul);
+    cut = true;
+  }
+  window.setText(name, DecodeWindows1252(text));
   return std::nullopt;
 }
 
@@ -185,7 +191,9 @@ ParameterLoadReport LoadParameters(WindowModel& window, const std::filesystem::p
     FileLengthCreatingIfMissing(file, kRole);
     report.createdEmptyFile = true;
   }
-  std::vector<std::uint8_t> bytes = ReadWholeFile(file, kRole);
+  // Bytes past the last record this program knows are ignored, so they are
+  // not even read.
+  std::vector<std::uint8_t> bytes = ReadFileStart(file, kRole, kRecordBytes * kRecordOrder.size());
   report.keptSettings = ApplyParameterBytes(window, bytes);
   return report;
 }
@@ -198,8 +206,13 @@ std::vector<std::string> ApplyParameterBytes(WindowModel& window,
     std::size_t start = i * kRecordBytes;
     if (i >= kRequiredRecords && bytes.size() <= start)
       continue;  // an older file, written before this record existed
-    if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, start))
+    bool cut = false;
+    if (std::optional<std::string> reason = ApplyRecord(window, name, bytes, start, cut))
       kept.push_back(DescribeSetting(name) + " kept its value: " + *reason + ".");
+    if (cut) {
+      kept.push_back(DescribeSetting(name) +
+                     " ends at a NUL byte in the file; the text after it was left out.");
+    }
   }
   return kept;
 }

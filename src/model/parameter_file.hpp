@@ -14,8 +14,9 @@ namespace brackwyn {
 
 inline constexpr char kParameterFileName[] = "Parameters.ini";
 
-// What a load could not apply: settings that kept their current value, each
-// with the reason, in words for the user.
+// What a load could not apply in full: settings that kept their current
+// value, or whose text stopped at a NUL byte, each with the reason, in words
+// for the user.
 struct ParameterLoadReport {
   std::vector<std::string> keptSettings;
   bool createdEmptyFile = false;  // the file was missing, so nothing was loaded

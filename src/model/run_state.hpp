@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/output_check.hpp"
 #include "core/random_stream.hpp"
 #include "core/utf8_path.hpp"
 #include "model/height_grid.hpp"
@@ -38,6 +39,13 @@ struct PlacedObject {
 struct RunState {
   // File names are relative to this folder unless they carry their own root.
   std::filesystem::path workingDirectory = ".";
+
+  // Files the front end reads or writes around the run (a preview, a report,
+  // a screenshot): the run checks its outputs against these too.
+  OutputCheck frontEndFiles;
+  // Every file of the current run. Filled at its start; stages that learn more
+  // names add them and check again before they write.
+  OutputCheck files;
 
   RunParameters parameters;
   HeightLayers layers;  // from LoadElevation to the end of ProcessElevation

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/stop_thread.hpp"
+#include "core/wait_timers.hpp"
 
 namespace brackwyn {
 namespace {
@@ -67,6 +68,7 @@ void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes, Band
     clean_.push_back(NewBandBuffer());
   }
   if (clean_.empty()) {
+    WaitTimer timer(WaitPlace::kBandBuffer);
     waiting_ = true;
     changed_.notify_all();
     changed_.wait(lock, [&] { return !clean_.empty() || failure_; });
@@ -85,6 +87,7 @@ void BandWriter::handOver(PlacementFile& file, int band, BandBuffer& bytes, Band
 void BandWriter::finish() {
   if (thread_.joinable()) {
     std::unique_lock lock(mutex_);
+    WaitTimer timer(WaitPlace::kBandsWritten);
     waiting_ = true;
     changed_.notify_all();
     changed_.wait(lock, [&] { return (queue_.empty() && !writing_) || failure_; });
@@ -100,6 +103,7 @@ void BandWriter::serve() {
       std::unique_lock lock(mutex_);
       // Once awake, the thread writes until the queue is empty.
       if (!writing_) {
+        WaitTimer timer(WaitPlace::kBandWriterIdle);
         changed_.wait(lock, [&] {
           return stopping_ || queue_.size() >= kBandsPerWakeUp || (waiting_ && !queue_.empty());
         });

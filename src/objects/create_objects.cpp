@@ -15,10 +15,17 @@ void CreateObjects(RunContext& run) {
   state.objectPalette = ObjectPalette{};
   run.progress.StartStage();
   state.random.seed(state.parameters.objectSeed);
-  state.objectPalette = ReadObjectIndex(state.resolve(state.parameters.objectIndexName));
+  const std::filesystem::path index = state.resolve(state.parameters.objectIndexName);
+  state.objectPalette = ReadObjectIndex(index);
+  state.files.AddInput("object index file (txtObjectIndex)", index);
+  for (int kind = 1; kind <= state.objectPalette.kindCount(); ++kind) {
+    const ObjectKind& entry = state.objectPalette.kind(kind);
+    state.files.AddInput(DensityBitmapRole(kind, entry), state.resolve(entry.bitmapFile));
+  }
+  state.files.Check();  // before the work files are made
   ObjectDensity density;
   LoadObjectDensities(run, density);
-  PlacementFiles files = ResetPlacementFiles(run);
+  PlacementFiles files = CreatePlacementFiles(run);
   PlaceObjects(run, density, files);
   run.progress.LogStageTime("CreateObjects");
 }

@@ -4,6 +4,7 @@
 
 #include "core/random_stream.hpp"
 #include "core/stop_thread.hpp"
+#include "core/wait_timers.hpp"
 
 namespace brackwyn {
 namespace {
@@ -57,7 +58,10 @@ const DrawBytesAhead::Slot* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   if (std::uint64_t next = 0; shouldResume(next))
     changed_.notify_all();
   Slot& slot = slots_[chunk % kSlots];
-  changed_.wait(lock, [&] { return slot.state != State::Making; });
+  {
+    WaitTimer timer(slot.state == State::Making ? WaitPlace::kDrawBytes : WaitPlace::kNone);
+    changed_.wait(lock, [&] { return slot.state != State::Making; });
+  }
   if (slot.chunk != chunk || slot.state != State::Ready)
     make(lock, slot, chunk);
   return &slot;

@@ -1,5 +1,7 @@
 #include "objects/draws_ahead.hpp"
 
+#include "core/wait_timers.hpp"
+
 namespace brackwyn {
 namespace {
 
@@ -15,7 +17,7 @@ DrawsAhead::DrawsAhead(const ObjectDensity& density, std::uint64_t key, int last
       lastRow_(lastRow),
       threaded_(threads >= 2),
       current_(std::make_unique<RowAttempts>()),
-      rows_(kRowsAhead) {
+      rows_(kRowsAhead, WaitPlace::kRowWaiting, WaitPlace::kRowsAheadFull) {
   if (threaded_) {
     bytesAhead_ = std::make_unique<DrawBytesAhead>(key, threads >= 3);
     ahead_.takeBytesFrom(bytesAhead_.get());
@@ -27,10 +29,14 @@ const RowAttempts& DrawsAhead::take(int y, const DrawSettings& settings, std::ui
     here_.draw(y, settings.x1, settings, counter, *current_);
     return *current_;
   }
+  WaitTimer timer(WaitPlace::kRowTaken);
   if (!rows_.running() || aheadSettings_ != settings || rows_.next() != y)
     start(y, settings, counter);
   // While the row is not drawn yet, this thread makes the bytes drawing needs.
-  const auto makeBytes = [this] { return bytesAhead_->makeOneAhead(); };
+  const auto makeBytes = [this] {
+    WaitTimer helping(WaitPlace::kRowHelping);
+    return bytesAhead_->makeOneAhead();
+  };
   std::unique_ptr<RowAttempts> row = rows_.take(makeBytes);
   if (row->counterStart != counter) {
     start(y, settings, counter);

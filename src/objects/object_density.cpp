@@ -176,6 +176,12 @@ std::string LoadingCaption(int kind, int kindCount) {
 
 }  // namespace
 
+std::string DensityBitmapRole(int kind, const ObjectKind& entry) {
+  std::string line = entry.line > 0 ? ", line " + std::to_string(entry.line) : "";
+  return "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\"" + line +
+         ")";
+}
+
 void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
   const ObjectPalette& palette = run.state.objectPalette;
   density.allocateForRows(LayersOf(palette));
@@ -186,8 +192,7 @@ void LoadObjectDensities(RunContext& run, ObjectDensity& density) {
     if (EarlierKindWithBitmap(palette, kind))
       continue;  // its layer is read already
     const ObjectKind& entry = palette.kind(kind);
-    std::string role =
-        "density bitmap of object kind " + std::to_string(kind) + " (\"" + entry.id + "\")";
+    std::string role = DensityBitmapRole(kind, entry);
     const std::filesystem::path path = run.state.resolve(entry.bitmapFile);
     GrayBitmapReader first(path, role);  // a bad file is refused before any thread starts
     team.forEach(kBitmapSide, [&](int begin, int end) {

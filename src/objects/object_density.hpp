@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/large_array_allocator.hpp"
@@ -74,5 +75,8 @@ class ObjectDensity {
 // across the threads. Throws RunError naming the kind and file when a bitmap
 // cannot be read.
 void LoadObjectDensities(RunContext& run, ObjectDensity& density);
+
+// How messages name the density bitmap of kind number `kind`.
+std::string DensityBitmapRole(int kind, const ObjectKind& entry);
 
 }  // namespace brackwyn

@@ -59,8 +59,8 @@ double ReadDivisor(const WindowModel& window) {
   double divisor = SettingNumber(window, kName);
   if (!(divisor > 0) || !std::isfinite(divisor)) {
     throw RunError("Setting " + DescribeSetting(kName) + ": \"" + window.text(kName) +
-                   "\" is not above 0. Enter a number from 1 to 255; higher values place fewer "
-                   "objects.");
+                   "\" is not a number above 0. Enter any number above 0, such as 64; higher "
+                   "values place fewer objects.");
   }
   return divisor;
 }

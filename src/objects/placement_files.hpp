@@ -7,12 +7,14 @@
 // (Objects.dat) covers the sub-cell. One trailing zero byte follows the grid,
 // so a reset file is 708,837,377 bytes long.
 //
-// A reset makes the first 708,837,377 bytes zero without truncating a longer
-// file. A missing file is created sparse, so a reset costs no disk writes;
-// an existing one only has its allocated ranges overwritten with zeros,
-// which on this kind of disk is faster than punching holes. Files are read
-// and written with positioned block I/O, never mapped: a mapped sparse file
-// would turn a full disk into a crash instead of an error.
+// The files are made anew by every run: whatever has their names, a leftover
+// of an earlier run or a link placed there, is removed first and the file is
+// created exclusively, so a link is never followed and no file outside the
+// working folder is ever written. They start sparse, all zeros, and are
+// allocated ahead only where the disk has room to spare (see
+// platform::ReserveSpace). Files are read and written with positioned block
+// I/O, never mapped: a mapped sparse file would turn a full disk into a crash
+// instead of an error.
 #pragma once
 
 #include <cstddef>
@@ -43,15 +45,9 @@ inline constexpr std::uint64_t SubCellOffset(int sx, int sy) {
 
 class PlacementFile {
  public:
-  // Opens `path` for reading and writing, creating it when missing; an
-  // existing file keeps its length and content.
+  // Removes whatever has the name `path` and creates a new file of
+  // 708,837,377 zero bytes there, open for reading and writing.
   PlacementFile(std::filesystem::path path, std::string role);
-
-  // First step of a reset: extends a shorter file to 708,837,377 bytes and
-  // notes which ranges of the old content may hold nonzero bytes.
-  void beginReset();
-  // Writes zeros over the noted ranges inside [begin, end).
-  void zeroRange(std::uint64_t begin, std::uint64_t end);
 
   void write(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
   // Reads `size` bytes; bytes past the end of the file read as zero.
@@ -61,7 +57,6 @@ class PlacementFile {
 
  private:
   PositionedFile file_;
-  std::vector<PositionedFile::Range> oldData_;
 };
 
 struct PlacementFiles {
@@ -70,9 +65,9 @@ struct PlacementFiles {
   PlacementFile objects;
 };
 
-// Opens Base.dat, Top.dat and Objects.dat in the working folder and makes
-// their grids zero, in eight steps with the reset caption and a yield after
+// Creates Base.dat, Top.dat and Objects.dat in the working folder, showing
+// the eight captions of "Creating object temp files" with a yield after
 // each. The files stay open for placement.
-PlacementFiles ResetPlacementFiles(RunContext& run);
+PlacementFiles CreatePlacementFiles(RunContext& run);
 
 }  // namespace brackwyn

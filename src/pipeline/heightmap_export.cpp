@@ -92,19 +92,4 @@ HeightmapExport ExportHeightmap(std::span<const PluginContents> plugins,
   return result;
 }
 
-void RefuseOutputOverInput(const std::filesystem::path& output,
-                           std::span<const std::filesystem::path> inputs) {
-  for (const std::filesystem::path& input : inputs) {
-    std::error_code missing;
-    bool same = std::filesystem::equivalent(output, input, missing);
-    if (missing)
-      same = output.lexically_normal() == input.lexically_normal();
-    if (same) {
-      throw RunError("Cannot write " + NameFile("heightmap (--heightmap)", output) + ": it is " +
-                     NameFile("plugin", input) +
-                     ", which export reads and would overwrite. Give the heightmap another name.");
-    }
-  }
-}
-
 }  // namespace brackwyn

@@ -37,9 +37,4 @@ struct HeightmapExport {
 HeightmapExport ExportHeightmap(std::span<const PluginContents> plugins,
                                 std::optional<CellCoordinates> origin);
 
-// Throws RunError naming both when `output` is one of `inputs`: export never
-// overwrites a plugin it reads.
-void RefuseOutputOverInput(const std::filesystem::path& output,
-                           std::span<const std::filesystem::path> inputs);
-
 }  // namespace brackwyn

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/number_text.hpp"
+#include "core/processor_features.hpp"
 #include "core/run_error.hpp"
 #include "model/control_names.hpp"
 #include "model/setting_number.hpp"
@@ -49,6 +50,7 @@ void ReadHeightmapSettings(const WindowModel& window, RunParameters& p) {
 void InitializeVariables(RunContext& run) {
   run.progress.StartStage();
   run.window.setBeginEnabled(false);
+  CheckProcessorCap();
   const WindowModel& window = run.window;
   RunParameters& p = run.state.parameters;
   p.interiorScale = GridScale(window, control::txtScaleInterior);

@@ -1,6 +1,8 @@
 #include "pipeline/pipeline.hpp"
 
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "core/run_error.hpp"
 #include "core/units.hpp"
@@ -11,22 +13,32 @@
 #include "land/vertex_color_palette.hpp"
 #include "objects/create_objects.hpp"
 #include "pipeline/initialize_variables.hpp"
+#include "pipeline/run_files.hpp"
 #include "plugin/create_esp.hpp"
 #include "textures/create_vtex.hpp"
 
 namespace brackwyn {
 namespace {
 
-void RunStages(RunContext& run) {
-  InitializeVariables(run);
-  CreatePalette(run);
-  LoadElevation(run);
-  ProcessElevation(run);
-  CreateObjects(run);
-  CreateVHGT(run);
-  CreateVCLR(run);
-  CreateVTEX(run);
-  CreateESP(run);
+// `stage` names the stage running, for a message when memory runs out.
+void RunStages(RunContext& run, std::string_view& stage) {
+  using Stage = void (*)(RunContext&);
+  static constexpr std::pair<std::string_view, Stage> kStages[] = {
+      {"InitializeVariables", InitializeVariables},
+      {"InitializeVariables", CheckRunFiles},
+      {"CreatePalette", CreatePalette},
+      {"LoadElevation", LoadElevation},
+      {"ProcessElevation", ProcessElevation},
+      {"CreateObjects", CreateObjects},
+      {"CreateVHGT", CreateVHGT},
+      {"CreateVCLR", CreateVCLR},
+      {"CreateVTEX", CreateVTEX},
+      {"CreateESP", CreateESP},
+  };
+  for (const auto& [name, function] : kStages) {
+    stage = name;
+    function(run);
+  }
 }
 
 RunResult Fail(RunContext& run, std::string message) {
@@ -43,14 +55,17 @@ std::string CompletionMessage(const RunParameters& parameters) {
 }
 
 RunResult RunPipeline(RunContext& run) {
+  std::string_view stage;
   try {
-    RunStages(run);
+    RunStages(run, stage);
   } catch (const RunAbandoned&) {
     return {RunOutcome::Abandoned, "The run was abandoned."};
   } catch (const RunError& error) {
     return Fail(run, error.what());
   } catch (const std::bad_alloc&) {
-    return Fail(run, "Not enough memory to finish the run.");
+    return Fail(run, "Not enough memory to finish the run: the stage " + std::string(stage) +
+                         " needed more than the system could give. Close other programs and "
+                         "try again.");
   } catch (const std::exception& error) {
     return Fail(run, std::string("The run stopped unexpectedly: ") + error.what());
   }

@@ -50,6 +50,9 @@ bool WindowSession::startRun() {
   RunContext run{model_, progress_, *state_};
   RunResult result = runner_(run);
   running_ = false;
+  // After the clipping reports, where the modder looks once the run is over.
+  for (const std::string& warning : state_->objectPalette.warnings)
+    model_.appendText(control::txtLog, "Object index, " + warning + "\r\n");
   lastOutcome_ = result.outcome;
   if (model_.closeRequested())
     return true;

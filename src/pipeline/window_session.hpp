@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/folder_lock.hpp"
@@ -45,6 +46,18 @@ class WindowSession {
 
   WindowModel& model() { return model_; }
   const std::filesystem::path& workingDirectory() const { return state_->workingDirectory; }
+  // A file this program writes after the run (the --screenshot picture): the
+  // run refuses to start when one of its own files has that name.
+  void addOutputAfterRun(std::string role, const std::filesystem::path& path) {
+    state_->frontEndFiles.AddReplacedOutput(std::move(role), path);
+  }
+  // Checks those files against the last run's before they are written:
+  // throws RunError as the run did when it refused to start.
+  void checkOutputsAfterRun() const {
+    OutputCheck all = state_->files;
+    all.AddAll(state_->frontEndFiles);
+    all.Check();
+  }
   // What the start button runs; tests put in stand-ins for the pipeline.
   void setRunner(Runner runner) { runner_ = std::move(runner); }
   bool running() const { return running_; }

@@ -9,7 +9,7 @@
 //            32   author (32 zeros), 64 description (256 zeros),
 //            320  record count: records after the header, a placeholder of
 //                 four blanks until the last cell is written
-//            324  "MAST", n + 1: the master's name with a closing zero
+//            324  "MAST", n + 1: the master's file name with a closing zero
 //            333 + n  "DATA", 8: the master's length, 64-bit
 //   STAT records, one per object kind, only when objects are on (checked)
 //   LTEX records, one per used land texture, only when the land is textured
@@ -25,8 +25,8 @@
 // followed by four zeros.
 //
 // The file is built beside the target and renamed over it only when complete,
-// so a run that fails or is abandoned leaves the previous plugin as it was. A
-// plugin named like its master is refused: it would replace the master.
+// so a run that fails or is abandoned leaves the previous plugin as it was.
+// The run refuses a plugin that is its master (pipeline/run_files.cpp).
 #include "plugin/create_esp.hpp"
 
 #include <algorithm>
@@ -75,20 +75,6 @@ void RequireLandData(const RunState& state) {
   }
 }
 
-// Written over its own master, the plugin would destroy the file it depends on.
-void RefusePluginOverMaster(const std::filesystem::path& plugin,
-                            const std::filesystem::path& master) {
-  std::error_code missing;
-  bool same = std::filesystem::equivalent(plugin, master, missing);
-  if (missing)
-    same = plugin.lexically_normal() == master.lexically_normal();
-  if (same) {
-    throw RunError("Cannot write " + NameFile(kPluginRole, plugin) + ": it is " +
-                   NameFile(kMasterRole, master) +
-                   ", which the plugin would overwrite. Give the two files different names.");
-  }
-}
-
 std::string ProgressText(int cellIndex) {
   auto percent = static_cast<int>(static_cast<double>(cellIndex) / (kCellCount - 1) * 100);
   return " - Writing Brackwyn.ESP - " + std::to_string(percent) + "% Complete";
@@ -98,7 +84,7 @@ std::string ProgressText(int cellIndex) {
 // land textures. Returns the number of STAT and LTEX records written.
 std::int32_t BuildHeaderAndStatics(RunContext& run, std::uint64_t masterLength, int createObjects,
                                    RecordWriter& out) {
-  WriteHeaderRecord(out, run.window.text(control::txtESM), masterLength);
+  WriteHeaderRecord(out, MasterNameInPlugin(run.window.text(control::txtESM)), masterLength);
   std::int32_t records = 0;
   if (createObjects == 1)
     records += WriteStaticsBlock(run.state.objectPalette, out);
@@ -248,7 +234,7 @@ void CreateESP(RunContext& run) {
   const RunParameters& parameters = run.state.parameters;
   auto pluginPath = run.state.resolve(parameters.pluginFileName);
   auto masterPath = run.state.resolve(parameters.masterFileName);
-  RefusePluginOverMaster(pluginPath, masterPath);
+  MasterNameInPlugin(run.window.text(control::txtESM));  // refused before anything is written
   ReplacingFile plugin(pluginPath, kPluginRole, ReplacingFile::Sync::Behind);
 
   int createObjects = CreateObjectsState(run);

@@ -1,5 +1,9 @@
 #include "plugin/header_record.hpp"
 
+#include "core/run_error.hpp"
+#include "model/control_names.hpp"
+#include "model/control_table.hpp"
+
 namespace brackwyn {
 namespace {
 
@@ -32,6 +36,16 @@ void WriteMasterLength(RecordWriter& out, std::uint64_t length) {
 }
 
 }  // namespace
+
+std::string MasterNameInPlugin(const std::string& setting) {
+  std::size_t slash = setting.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? setting : setting.substr(slash + 1);
+  if (name.empty()) {
+    throw RunError("Setting " + DescribeSetting(control::txtESM) + ": \"" + setting +
+                   "\" names no file. Give the master's file name, such as Brackwyn.esm.");
+  }
+  return name;
+}
 
 void WriteHeaderRecord(RecordWriter& out, std::string_view masterName, std::uint64_t masterLength) {
   out.startRecord("TES3");

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "plugin/record_writer.hpp"
@@ -27,6 +28,12 @@ constexpr std::size_t HeaderRecordBytes(std::size_t masterNameLength) {
 static_assert(kRecordCountFileOffset == 320);
 static_assert(HeaderRecordBytes(0) == 349);
 static_assert(HeaderRecordBytes(12) == 361);  // "Brackwyn.esm"
+
+// The master's name as the plugin's master list holds it: the text of the
+// setting after its last '/' or '\\', on every system, since the game looks
+// masters up by file name in its data folder. Throws RunError when no name is
+// left.
+std::string MasterNameInPlugin(const std::string& setting);
 
 // Appends the whole header record. The record count is a placeholder until the
 // writer knows it and overwrites it at kRecordCountFileOffset.

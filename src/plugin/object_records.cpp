@@ -110,8 +110,9 @@ CellReferenceWriter::Impl::Impl(RunContext& run)
     : run(run),
       placed(run.state.resolve(kObjectsFileName), run.state.objectPalette.kindCount(),
              ThreadCount() >= 2),
-      references(run.state.resolve(kReferencesFileName), std::string(kWorkFileRole),
-                 platform::OpenMode::WriteCreateTruncate, "create") {
+      references(PositionedFile::CreateNew(run.state.resolve(kReferencesFileName),
+                                           run.state.resolve(kReferencesFileName),
+                                           std::string(kWorkFileRole))) {
   if (run.state.heightGrid.empty())
     throw std::logic_error("object references need the height grid");
 }

@@ -8,6 +8,7 @@
 //         reference FRMR 4 followed by its NAME, XSCL 4 and DATA 24
 //   LAND  INTV 8 (grid X, grid Y), VNML 12675, VHGT 4232 (base height as a
 //         float, 4225 steps, 3 padding bytes), VCLR 12675
+//   STAT  NAME (its ID)
 //
 // Numbers are little-endian. Offsets in messages count from the start of the
 // file, so a modder can find the spot in a hex editor.
@@ -16,10 +17,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
+#include "core/positioned_file.hpp"
 #include "core/units.hpp"
-#include "core/whole_file.hpp"
 
 namespace brackwyn {
 namespace {
@@ -76,16 +78,50 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+// The plugin's bytes: a span in memory, or the file read through a window of
+// a few blocks, so that a file of any size needs no more memory than that.
+class Source {
+ public:
+  explicit Source(std::span<const std::uint8_t> bytes) : memory_(bytes), size_(bytes.size()) {}
+  explicit Source(const PositionedFile& file) : file_(&file), size_(file.size()) {}
+
+  std::uint64_t size() const { return size_; }
+
+  // The `n` bytes at `offset`, inside the file; valid until the next call.
+  // Empty when the file has become shorter meanwhile.
+  std::span<const std::uint8_t> at(std::uint64_t offset, std::size_t n) {
+    if (file_ == nullptr)
+      return memory_.subspan(static_cast<std::size_t>(offset), n);
+    if (offset < windowStart_ || offset + n > windowStart_ + windowSize_) {
+      window_.resize(std::max(n, kWindowBytes));
+      windowStart_ = offset;
+      windowSize_ = file_->readUpTo(window_.data(), window_.size(), offset);
+      if (windowSize_ < n)
+        return {};
+    }
+    return std::span(window_.data() + (offset - windowStart_), n);
+  }
+
+ private:
+  static constexpr std::size_t kWindowBytes = std::size_t{1} << 20;
+
+  std::span<const std::uint8_t> memory_;
+  const PositionedFile* file_ = nullptr;
+  std::uint64_t size_ = 0;
+  std::vector<std::uint8_t> window_;
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowSize_ = 0;
+};
+
 struct SubRecord {
   std::string tag;
-  std::size_t offset;  // of its header
-  std::span<const std::uint8_t> data;
+  std::uint64_t offset;  // of its header
+  std::uint32_t size;    // of its data
 };
 
 class Reader {
  public:
-  Reader(std::span<const std::uint8_t> bytes, std::string_view fileName)
-      : bytes_(bytes), file_(Quoted(fileName)) {}
+  Reader(Source& source, std::string_view fileName) : source_(source), file_(Quoted(fileName)) {}
 
   PluginContents read();
 
@@ -101,171 +137,229 @@ class Reader {
          " " + what);
   }
   void requireSize(const SubRecord& sub, std::size_t expected) const {
-    if (sub.data.size() != expected)
-      failSub(sub, "holds " + std::to_string(sub.data.size()) + " bytes; it should hold " +
+    if (sub.size != expected)
+      failSub(sub, "holds " + std::to_string(sub.size) + " bytes; it should hold " +
                        std::to_string(expected) + ".");
   }
   void requireAtLeast(const SubRecord& sub, std::size_t expected) const {
-    if (sub.data.size() < expected)
-      failSub(sub, "holds " + std::to_string(sub.data.size()) + " bytes; it should hold at least " +
+    if (sub.size < expected)
+      failSub(sub, "holds " + std::to_string(sub.size) + " bytes; it should hold at least " +
                        std::to_string(expected) + ".");
   }
 
-  std::vector<SubRecord> readRecord(std::size_t at);
-  void readHeader(const std::vector<SubRecord>& subs);
-  void readCell(const std::vector<SubRecord>& subs);
-  void readLand(const std::vector<SubRecord>& subs);
+  std::span<const std::uint8_t> bytes(std::uint64_t offset, std::size_t n) {
+    std::span<const std::uint8_t> data = source_.at(offset, n);
+    if (data.size() != n)
+      fail("the file became shorter while it was read, at byte " + std::to_string(offset) + ".");
+    return data;
+  }
+  // The sub-record's data, at most its first `limit` bytes: texts are shown
+  // only so far.
+  std::span<const std::uint8_t> data(const SubRecord& sub, std::size_t limit = SIZE_MAX) {
+    return bytes(sub.offset + kSubHeader, std::min<std::size_t>(sub.size, limit));
+  }
+  std::string text(const SubRecord& sub) { return ZText(data(sub, kTextShown)); }
 
-  std::span<const std::uint8_t> bytes_;
+  void startRecord(std::uint64_t at);
+  template <class Visit>
+  void forEachSubRecord(Visit visit);
+  void readHeader();
+  void readCell();
+  void readLand();
+  void readStatic();
+  void skipRecord();
+
+  // Texts longer than this are cut: no name the game uses comes close.
+  static constexpr std::size_t kTextShown = 4096;
+
+  Source& source_;
   std::string file_;
   PluginContents contents_;
   std::string tag_;
-  std::size_t recordStart_ = 0;
-  std::size_t recordEnd_ = 0;
+  std::uint64_t recordStart_ = 0;
+  std::uint64_t recordEnd_ = 0;
 };
 
-std::vector<SubRecord> Reader::readRecord(std::size_t at) {
+void Reader::startRecord(std::uint64_t at) {
   recordStart_ = at;
-  const std::size_t left = bytes_.size() - at;
-  tag_ = ShowTag(bytes_.data() + at, std::min<std::size_t>(left, 4));
+  const std::uint64_t left = source_.size() - at;
+  std::span<const std::uint8_t> header =
+      bytes(at, static_cast<std::size_t>(std::min<std::uint64_t>(left, kRecordHeader)));
+  tag_ = ShowTag(header.data(), std::min<std::size_t>(header.size(), 4));
   if (left < kRecordHeader) {
-    fail("the file ends at byte " + std::to_string(bytes_.size()) + ", inside the header of " +
+    fail("the file ends at byte " + std::to_string(source_.size()) + ", inside the header of " +
          recordName() + " (a record header is 16 bytes).");
   }
-  const std::uint64_t size = U32(bytes_.data() + at + 4);
+  const std::uint64_t size = U32(header.data() + 4);
   if (size > left - kRecordHeader) {
-    fail("the file ends at byte " + std::to_string(bytes_.size()) + ", inside " + recordName() +
+    fail("the file ends at byte " + std::to_string(source_.size()) + ", inside " + recordName() +
          ", which says it holds " + std::to_string(size) + " bytes after its header (up to byte " +
          std::to_string(at + kRecordHeader + size) + "). The file is truncated or corrupt.");
   }
-  recordEnd_ = at + kRecordHeader + static_cast<std::size_t>(size);
-  std::vector<SubRecord> subs;
-  for (std::size_t p = at + kRecordHeader; p < recordEnd_;) {
+  if (size > kMaxPluginRecordBytes) {
+    fail(recordName() + " says it holds " + std::to_string(size) + " bytes, more than the " +
+         std::to_string(kMaxPluginRecordBytes >> 20) +
+         " MiB any record may hold. The file is corrupt.");
+  }
+  recordEnd_ = at + kRecordHeader + size;
+}
+
+// Calls visit(sub) for each sub-record of the current record, in order, after
+// checking that it lies inside the record.
+template <class Visit>
+void Reader::forEachSubRecord(Visit visit) {
+  for (std::uint64_t p = recordStart_ + kRecordHeader; p < recordEnd_;) {
     if (recordEnd_ - p < kSubHeader) {
       fail(recordName() + " ends at byte " + std::to_string(recordEnd_) +
            " inside the header of a sub-record at byte " + std::to_string(p) + ".");
     }
-    SubRecord sub{ShowTag(bytes_.data() + p, 4), p, {}};
-    const std::uint64_t dataSize = U32(bytes_.data() + p + 4);
-    if (dataSize > recordEnd_ - p - kSubHeader) {
-      failSub(sub, "says it holds " + std::to_string(dataSize) +
+    std::span<const std::uint8_t> header = bytes(p, kSubHeader);
+    SubRecord sub{ShowTag(header.data(), 4), p, U32(header.data() + 4)};
+    if (sub.size > recordEnd_ - p - kSubHeader) {
+      failSub(sub, "says it holds " + std::to_string(sub.size) +
                        " bytes, past the end of the record at byte " + std::to_string(recordEnd_) +
                        ".");
     }
-    sub.data = bytes_.subspan(p + kSubHeader, static_cast<std::size_t>(dataSize));
-    p += kSubHeader + static_cast<std::size_t>(dataSize);
-    subs.push_back(std::move(sub));
+    p += kSubHeader + sub.size;
+    visit(sub);
   }
-  return subs;
 }
 
-void Reader::readHeader(const std::vector<SubRecord>& subs) {
+void Reader::readHeader() {
   PluginHeader& header = contents_.header;
   bool hedr = false;
-  for (const SubRecord& sub : subs) {
+  forEachSubRecord([&](const SubRecord& sub) {
     if (sub.tag == "HEDR") {
       requireSize(sub, kHedrBytes);
-      const std::uint8_t* p = sub.data.data();
-      header.version = F32(p);
-      header.fileType = I32(p + 4);
-      header.author = ZText(sub.data.subspan(8, 32));
-      header.description = ZText(sub.data.subspan(40, 256));
-      header.recordCount = I32(p + 296);
+      std::span<const std::uint8_t> d = data(sub);
+      header.version = F32(d.data());
+      header.fileType = I32(d.data() + 4);
+      header.author = ZText(d.subspan(8, 32));
+      header.description = ZText(d.subspan(40, 256));
+      header.recordCount = I32(d.data() + 296);
       hedr = true;
     } else if (sub.tag == "MAST") {
-      header.masters.push_back({ZText(sub.data), std::nullopt});
+      header.masters.push_back({text(sub), std::nullopt});
     } else if (sub.tag == "DATA" && !header.masters.empty() && !header.masters.back().size) {
       requireSize(sub, 8);
-      header.masters.back().size = U64(sub.data.data());
+      header.masters.back().size = U64(data(sub).data());
     }
-  }
+  });
   if (!hedr)
     fail(recordName() + " has no HEDR sub-record.");
 }
 
-void Reader::readCell(const std::vector<SubRecord>& subs) {
+void Reader::readCell() {
   PluginCell cell;
-  cell.offset = recordStart_;
-  bool data = false;
+  cell.offset = static_cast<std::size_t>(recordStart_);
+  bool hasData = false;
   PluginReference* reference = nullptr;
-  for (const SubRecord& sub : subs) {
+  forEachSubRecord([&](const SubRecord& sub) {
     if (sub.tag == "FRMR") {
       requireSize(sub, 4);
       reference = &cell.references.emplace_back();
-      reference->offset = sub.offset;
-      reference->number = I32(sub.data.data());
+      reference->offset = static_cast<std::size_t>(sub.offset);
+      reference->number = I32(data(sub).data());
     } else if (reference == nullptr) {
       if (sub.tag == "NAME") {
-        cell.name = ZText(sub.data);
+        cell.name = text(sub);
       } else if (sub.tag == "DATA") {
         requireSize(sub, 12);
-        cell.flags = U32(sub.data.data());
-        cell.gridX = I32(sub.data.data() + 4);
-        cell.gridY = I32(sub.data.data() + 8);
-        data = true;
+        std::span<const std::uint8_t> d = data(sub);
+        cell.flags = U32(d.data());
+        cell.gridX = I32(d.data() + 4);
+        cell.gridY = I32(d.data() + 8);
+        hasData = true;
       }
     } else if (sub.tag == "NAME") {
-      reference->id = ZText(sub.data);
+      reference->id = text(sub);
     } else if (sub.tag == "XSCL") {
       requireSize(sub, 4);
-      reference->scale = F32(sub.data.data());
+      reference->scale = F32(data(sub).data());
     } else if (sub.tag == "DATA") {
       requireSize(sub, 24);
+      std::span<const std::uint8_t> d = data(sub);
       std::array<float, 6> placement;
       for (std::size_t i = 0; i < placement.size(); ++i)
-        placement[i] = F32(sub.data.data() + 4 * i);
+        placement[i] = F32(d.data() + 4 * i);
       reference->placement = placement;
     }
-  }
-  if (!data)
+  });
+  if (!hasData)
     fail(recordName() + " has no DATA sub-record, so its grid position is unknown.");
   contents_.cells.push_back(std::move(cell));
 }
 
-void Reader::readLand(const std::vector<SubRecord>& subs) {
+void Reader::readLand() {
   PluginLand land;
-  land.offset = recordStart_;
+  land.offset = static_cast<std::size_t>(recordStart_);
   bool intv = false;
-  for (const SubRecord& sub : subs) {
-    land.subRecords.push_back(sub.tag);
+  forEachSubRecord([&](const SubRecord& sub) {
+    if (land.subRecords.size() < PluginLand::kListedSubRecords)
+      land.subRecords.push_back(sub.tag);
+    else
+      ++land.unlistedSubRecords;
     if (sub.tag == "INTV") {
       requireSize(sub, 8);
-      land.gridX = I32(sub.data.data());
-      land.gridY = I32(sub.data.data() + 4);
+      std::span<const std::uint8_t> d = data(sub);
+      land.gridX = I32(d.data());
+      land.gridY = I32(d.data() + 4);
       intv = true;
     } else if (sub.tag == "VNML") {
       requireSize(sub, kNormalsBytes);
       land.hasNormals = true;
       static constexpr std::array<std::uint8_t, kNormalsBytes> kZeros{};
-      land.normalsAllZero = std::memcmp(sub.data.data(), kZeros.data(), kNormalsBytes) == 0;
+      land.normalsAllZero = std::memcmp(data(sub).data(), kZeros.data(), kNormalsBytes) == 0;
     } else if (sub.tag == "VHGT") {
       requireSize(sub, kHeightsBytes);
-      land.baseHeight = F32(sub.data.data());
-      land.heightSteps.assign(sub.data.begin() + 4, sub.data.begin() + 4 + kVerticesPerCell);
+      std::span<const std::uint8_t> d = data(sub);
+      land.baseHeight = F32(d.data());
+      land.heightSteps.assign(d.begin() + 4, d.begin() + 4 + kVerticesPerCell);
     } else if (sub.tag == "VCLR") {
       requireSize(sub, kColorsBytes);
-      land.colors.assign(sub.data.begin(), sub.data.end());
+      std::span<const std::uint8_t> d = data(sub);
+      land.colors.assign(d.begin(), d.end());
     }
-  }
+  });
   if (!intv)
     fail(recordName() + " has no INTV sub-record, so its cell is unknown.");
   contents_.lands.push_back(std::move(land));
 }
 
+void Reader::readStatic() {
+  PluginStatic found;
+  found.offset = static_cast<std::size_t>(recordStart_);
+  forEachSubRecord([&](const SubRecord& sub) {
+    if (sub.tag == "NAME")
+      found.id = text(sub);
+  });
+  contents_.statics.push_back(std::move(found));
+}
+
+void Reader::skipRecord() {
+  forEachSubRecord([](const SubRecord&) {});
+}
+
 PluginContents Reader::read() {
-  contents_.fileSize = bytes_.size();
-  if (bytes_.size() < 4 || std::memcmp(bytes_.data(), "TES3", 4) != 0) {
+  contents_.fileSize = source_.size();
+  std::span<const std::uint8_t> start =
+      bytes(0, static_cast<std::size_t>(std::min<std::uint64_t>(source_.size(), 4)));
+  if (start.size() < 4 || std::memcmp(start.data(), "TES3", 4) != 0) {
     fail("this is not a plugin: it does not begin with a TES3 header record (byte 0 holds \"" +
-         ShowTag(bytes_.data(), std::min<std::size_t>(bytes_.size(), 4)) + "\").");
+         ShowTag(start.data(), start.size()) + "\").");
   }
-  for (std::size_t at = 0; at < bytes_.size(); at = recordEnd_) {
-    std::vector<SubRecord> subs = readRecord(at);
+  for (std::uint64_t at = 0; at < source_.size(); at = recordEnd_) {
+    startRecord(at);
     if (at == 0)
-      readHeader(subs);
+      readHeader();
     else if (tag_ == "CELL")
-      readCell(subs);
+      readCell();
     else if (tag_ == "LAND")
-      readLand(subs);
+      readLand();
+    else if (tag_ == "STAT")
+      readStatic();
+    else
+      skipRecord();  // its sub-records are still checked
     ++contents_.recordCounts[tag_];
   }
   return std::move(contents_);
@@ -278,12 +372,16 @@ bool PluginLand::has(std::string_view tag) const {
 }
 
 PluginContents ReadPlugin(std::span<const std::uint8_t> bytes, std::string_view fileName) {
-  return Reader(bytes, fileName).read();
+  Source source(bytes);
+  return Reader(source, fileName).read();
 }
 
+// Record by record: only the record being read is in memory, never the file.
 PluginContents ReadPluginFile(const std::filesystem::path& path) {
-  std::vector<std::uint8_t> bytes = ReadWholeFile(path, "plugin");
-  return ReadPlugin(bytes, path.string());
+  PositionedFile file(path, "plugin", platform::OpenMode::Read, "read");
+  file.requireRegularFile("read");
+  Source source(file);
+  return Reader(source, path.string()).read();
 }
 
 }  // namespace brackwyn

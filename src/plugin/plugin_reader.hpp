@@ -3,7 +3,9 @@
 // sub-records may come in any order and records of types it does not know
 // are counted and skipped. Every size is checked against the bytes that are
 // really there: a truncated or corrupt file gives a PluginReadError naming
-// the byte offset and the record, never a read past the end.
+// the byte offset and the record, never a read past the end. Memory stays
+// bounded whatever the file claims: records are read one at a time, and a
+// record larger than kMaxPluginRecordBytes is refused.
 #pragma once
 
 #include <array>
@@ -60,7 +62,11 @@ struct PluginCell {
 struct PluginLand {
   std::size_t offset = 0;
   std::int32_t gridX = 0, gridY = 0;
-  std::vector<std::string> subRecords;  // tags in file order
+  // Tags in file order, the first kListedSubRecords of them; the others are
+  // only counted, so that a corrupt record cannot fill the memory.
+  static constexpr std::size_t kListedSubRecords = 64;
+  std::vector<std::string> subRecords;
+  std::uint64_t unlistedSubRecords = 0;
   bool hasNormals = false;
   bool normalsAllZero = false;
   std::optional<float> baseHeight;        // with heightSteps, from VHGT
@@ -70,13 +76,23 @@ struct PluginLand {
   bool has(std::string_view tag) const;
 };
 
+struct PluginStatic {
+  std::size_t offset = 0;
+  std::string id;  // its NAME
+};
+
 struct PluginContents {
   std::uint64_t fileSize = 0;
   PluginHeader header;
   std::map<std::string, int> recordCounts;  // by tag, the header record included
   std::vector<PluginCell> cells;            // interior and exterior, in file order
   std::vector<PluginLand> lands;            // in file order
+  std::vector<PluginStatic> statics;        // in file order
 };
+
+// A larger record is refused as corrupt: the largest the game's own files
+// hold is a fraction of this.
+inline constexpr std::uint64_t kMaxPluginRecordBytes = std::uint64_t{256} << 20;
 
 // `fileName` names the file in messages.
 PluginContents ReadPlugin(std::span<const std::uint8_t> bytes, std::string_view fileName);

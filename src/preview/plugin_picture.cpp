@@ -10,6 +10,8 @@
 namespace brackwyn {
 namespace {
 
+constexpr long long kMaxPreviewScale = 8;
+
 bool HasHeights(const PluginLand& land) {
   return land.baseHeight.has_value() && land.heightSteps.size() == std::size_t{kVerticesPerCell};
 }
@@ -39,8 +41,9 @@ LandView PluginLandView(const PluginContents& plugin, int scale) {
   const long long cell = kQuadsPerCellSide / scale;
   const long long longest = std::max(box.columns(), box.rows());
   if (longest * cell > kMaxPictureSide) {
-    long long fitting = kQuadsPerCellSide;
-    for (long long s = scale; s <= kQuadsPerCellSide; s *= 2) {
+    // Only scales that --preview-scale takes are suggested.
+    long long fitting = kMaxPreviewScale;
+    for (long long s = scale; s <= kMaxPreviewScale; s *= 2) {
       if (longest * (kQuadsPerCellSide / s) <= kMaxPictureSide) {
         fitting = s;
         break;

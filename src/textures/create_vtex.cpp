@@ -50,8 +50,14 @@ void CreateVTEX(RunContext& run) {
   if (heights.baseHeight.size() < std::size_t{kCellCount})
     throw std::logic_error("CreateVTEX needs the cell heights of CreateVHGT");
 
-  std::vector<TextureRule> rules =
-      ReadTextureIndex(run.state.resolve(run.window.text(control::txtTextureIndex)));
+  const std::filesystem::path index = run.state.resolve(run.window.text(control::txtTextureIndex));
+  std::vector<TextureRule> rules = ReadTextureIndex(index);
+  run.state.files.AddInput("texture index file (txtTextureIndex)", index);
+  for (const TextureRule& rule : rules) {
+    if (!rule.maskFile.empty())
+      run.state.files.AddInput(MaskRole(rule), run.state.resolve(rule.maskFile));
+  }
+  run.state.files.Check();
   std::vector<std::unique_ptr<TextureMask>> masks = ReadMasks(run, rules);
   std::vector<const TextureMask*> maskOfRule;
   for (const auto& mask : masks)

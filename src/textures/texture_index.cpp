@@ -142,7 +142,7 @@ std::vector<TextureRule> ParseTextureIndex(std::span<const std::uint8_t> bytes,
 
 std::vector<TextureRule> ReadTextureIndex(const std::filesystem::path& path) {
   constexpr std::string_view kRole = "texture index file (txtTextureIndex)";
-  std::vector<std::uint8_t> bytes = ReadWholeFile(path, kRole);
+  std::vector<std::uint8_t> bytes = ReadWholeFile(path, kRole, kMaxIndexFileBytes);
   return ParseTextureIndex(bytes, NameFile(kRole, path));
 }
 

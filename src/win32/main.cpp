@@ -103,7 +103,11 @@ void PumpPendingMessages() {
   }
 }
 
+constexpr char kScreenshotRole[] = "picture of the window (--screenshot)";
+
 int RunForScreenshot(brackwyn::win32::MainWindow& window, const std::filesystem::path& file) {
+  const std::filesystem::path path = std::filesystem::absolute(file);
+  window.addOutputAfterRun(kScreenshotRole, path);
   auto start = std::chrono::steady_clock::now();
   window.startRun();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -115,8 +119,9 @@ int RunForScreenshot(brackwyn::win32::MainWindow& window, const std::filesystem:
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   PumpPendingMessages();
   try {
-    brackwyn::WritePngFile(brackwyn::win32::CaptureClientArea(window.handle()), file,
-                           "the window's picture");
+    window.checkOutputsAfterRun();
+    brackwyn::WritePngFile(brackwyn::win32::CaptureClientArea(window.handle()), path,
+                           kScreenshotRole);
   } catch (const std::exception& error) {
     Tell(std::string("Cannot write the picture: ") + error.what() + "\n", true);
     return 1;

@@ -1,6 +1,8 @@
 // End-to-end: the built brackwyn-cli, run in a scratch folder as a user would.
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "cli_process.hpp"
@@ -340,6 +343,151 @@ TEST_F(CliRun, MissingBitmapFailsNamingTheFileAndLeavesNoPlugin) {
   EXPECT_FALSE(fs::exists(folder / "Brackwyn.esp"));
   EXPECT_FALSE(AnyWorkFile(folder.path()));
 }
+
+// Every regular file of the folder and its bytes, through links; the lock
+// file aside, which any run may create.
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name != kFolderLockFileName && fs::is_regular_file(entry.path()))
+      files[name] = ReadBytes(entry.path());
+  }
+  return files;
+}
+
+// A run whose output would destroy one of its inputs or another output is
+// refused naming both, and leaves every file as it was.
+struct RefusedRun {
+  const char* label;
+  std::vector<std::string> arguments;  // "{folder}" stands for the folder's absolute path
+  std::vector<std::string> named;
+};
+
+class CliRefusedOutput : public CliRun, public ::testing::WithParamInterface<RefusedRun> {};
+
+TEST_P(CliRefusedOutput, FailsNamingBothFilesAndChangesNothing) {
+  const RefusedRun& c = GetParam();
+  WriteText(folder / "Brackwyn.esp", "the previous plugin");
+  WriteText(folder / "Brackwyn.esm", "the master");
+  WriteText(folder / "objects.csv", "ID,Bitmap,Var,Base,Top\nTree,dens.bmp,10,1,1\n");
+  WriteText(folder / "textures.csv", "not read: the run stops before");
+  // Refused before they are read: what they hold does not matter.
+  WriteText(folder / "dens.bmp", "a density bitmap");
+  WriteText(folder / "Brackwyn.esp.brackwyn-partial", "a bitmap named like the temporary file");
+  std::vector<std::string> arguments;
+  for (std::string argument : c.arguments) {
+    if (std::size_t at = argument.find("{folder}"); at != std::string::npos)
+      argument.replace(at, 8, Utf8FromPath(fs::absolute(folder.path())));
+    arguments.push_back(argument);
+  }
+  if (std::find(arguments.begin(), arguments.end(), "--save") != arguments.end()) {
+    std::vector<std::string> save = arguments;
+    save.push_back("--no-run");
+    ASSERT_EQ(RunCli(save, folder.path()).status, 0);
+  }
+  auto before = Snapshot(folder.path());
+  CliOutcome run = RunCli(arguments, folder.path());
+  EXPECT_EQ(run.status, 1) << run.out;
+  for (const std::string& name : c.named)
+    EXPECT_TRUE(Contains(run.err, name)) << name << " not in: " << run.err;
+  EXPECT_TRUE(Snapshot(folder.path()) == before) << "a file changed";
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, CliRefusedOutput,
+    ::testing::Values(
+        RefusedRun{"PluginOverCoast",
+                   {"--set", "txtESP=coast.bmp"},
+                   {"plugin file (txtESP) \"", "coast height bitmap (txtBitmapCoast) \""}},
+        RefusedRun{"PluginOverInterior",
+                   {"--set", "txtESP=interior.bmp"},
+                   {"plugin file", "interior height bitmap"}},
+        RefusedRun{"PluginOverObjectIndex",
+                   {"--set", "chkCreateObjects=1", "--set", "txtESP=objects.csv"},
+                   {"plugin file", "object index file (txtObjectIndex)"}},
+        RefusedRun{"PluginOverTextureIndex",
+                   {"--set", "chkCreateTextures=1", "--set", "txtESP=textures.csv"},
+                   {"plugin file", "texture index file (txtTextureIndex)"}},
+        RefusedRun{"PluginOverDensityBitmap",
+                   {"--set", "chkCreateObjects=1", "--set", "txtESP=dens.bmp"},
+                   {"plugin file", "density bitmap of object kind 1 (\"Tree\", line 2)"}},
+        RefusedRun{"PluginOverSavedParameters",
+                   {"--set", "txtESP=Parameters.ini", "--save"},
+                   {"plugin file", "parameter file"}},
+        RefusedRun{"PluginOverTheMasterItWouldCreate",
+                   {"--set", "txtESM=New.esm", "--set", "txtESP={folder}/New.esm"},
+                   {"plugin file", "master file (txtESM) \"New.esm\""}},
+        RefusedRun{"PluginAsPlacementWorkFile",
+                   {"--set", "txtESP=Base.dat"},
+                   {"plugin file", "work file \"Base.dat\""}},
+        RefusedRun{"PluginAsReferencesWorkFile",
+                   {"--set", "txtESP=FRMR.dat"},
+                   {"plugin file", "work file \"FRMR.dat\""}},
+        RefusedRun{"PluginAsClippingReport",
+                   {"--set", "txtESP=clipping-report.txt"},
+                   {"plugin file", "clipping report \""}},
+        RefusedRun{"InputAsThePluginsTemporaryFile",
+                   {"--set", "txtBitmapCoast=Brackwyn.esp.brackwyn-partial"},
+                   {"temporary file of the plugin file", "coast height bitmap"}},
+        RefusedRun{"PreviewOverCoast",
+                   {"--preview", "coast.bmp"},
+                   {"preview picture (--preview)", "coast height bitmap"}},
+        RefusedRun{"PreviewOverPlugin",
+                   {"--preview", "Brackwyn.esp"},
+                   {"preview picture (--preview)", "plugin file (txtESP)"}},
+        RefusedRun{"PreviewOverMaster",
+                   {"--preview", "Brackwyn.esm"},
+                   {"preview picture (--preview)", "master file (txtESM)"}},
+        RefusedRun{"PreviewOverParameters",
+                   {"--preview", "Parameters.ini"},
+                   {"preview picture (--preview)", "parameter file"}},
+        RefusedRun{"ImageOverInspectedPlugin",
+                   {"inspect", "Brackwyn.esp", "--image", "Brackwyn.esp"},
+                   {"picture (--image)", "plugin \""}},
+        RefusedRun{"PluginOverHeightmap",
+                   {"--set", "chkHeightmap=1", "--set", "txtHeightmap=dens.bmp", "--set",
+                    "txtESP=dens.bmp"},
+                   {"plugin file", "heightmap file (txtHeightmap) \""}},
+        RefusedRun{"HeightmapOverExportedPlugin",
+                   {"export", "Brackwyn.esp", "--heightmap", "./Brackwyn.esp"},
+                   {"heightmap (--heightmap)", "plugin \""}},
+        RefusedRun{"HeightmapOverParameters",
+                   {"export", "Brackwyn.esp", "--heightmap", "Parameters.ini"},
+                   {"heightmap (--heightmap)", "parameter file"}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+#ifndef _WIN32
+// Something other than a file at the plugin's name is refused; a link at a
+// work file's or the temporary file's name is replaced and its target kept.
+TEST_F(CliRun, RefusesPipesAndDevicesAndKeepsWhatLinksPointTo) {
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
+  std::vector<std::string> notFiles = {"pipe"};
+  if (::geteuid() == 0 && ::mknod((folder / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    notFiles.push_back("null");
+  for (const std::string& name : notFiles) {
+    CliOutcome run = RunCli({"--set", "txtESP=" + name}, folder.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "\"" + name + "\": something other than a file")) << run.err;
+    EXPECT_FALSE(fs::is_regular_file(folder / name));
+  }
+
+  ScratchFolder outside;
+  WriteText(folder / "objects.csv", "ID,Bitmap,Var,Base,Top\nTree,mountain.bmp,10,1,1\n");
+  for (const char* name :
+       {"Base.dat", "Top.dat", "Objects.dat", "FRMR.dat", "Brackwyn.esp.brackwyn-partial"}) {
+    WriteText(outside / name, "kept");
+    fs::create_symlink(outside / name, folder / name);
+  }
+  CliOutcome run = RunCli({"--set", "chkCreateObjects=1"}, folder.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const fs::directory_entry& entry : fs::directory_iterator(outside.path()))
+    EXPECT_EQ(ReadText(entry.path()), "kept") << entry.path();
+  EXPECT_FALSE(fs::is_symlink(folder / "Brackwyn.esp"));
+  EXPECT_FALSE(AnyWorkFile(folder.path()));
+}
+#endif
 
 struct Interruption {
   const char* label;

@@ -141,15 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"MovedExampleSaved", ExampleWorld, "land.png", 40, -10, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Export, RefusesToOverwriteAPluginItReads) {
-  ScratchFolder folder;
-  testing::LinkFile(fs::path(BRACKWYN_CLI_PATH), folder / "Island.esp");  // any file will do
-  CliOutcome run = RunCli({"export", "Island.esp", "--heightmap", "./Island.esp"}, folder.path());
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("which export reads and would overwrite"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("the plugin \""), std::string::npos) << run.err;
-}
-
 bool AllSea(const PluginLand& land) {
   std::vector<std::int32_t> heights(kVerticesPerCell);
   DecodeCellHeights(*land.baseHeight, land.heightSteps.data(), heights.data());

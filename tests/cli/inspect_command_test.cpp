@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "plugin/other_writer_plugin.hpp"
+#include "plugin/record_writer.hpp"
 #include "support/test_support.hpp"
 
 namespace brackwyn::cli {
@@ -35,6 +37,30 @@ TEST(InspectReport, DescribesAnotherWritersPluginWithItsWarnings) {
     EXPECT_TRUE(Contains(report, line)) << line << "\n---\n" << report;
   }
   EXPECT_FALSE(Contains(report, "normals")) << report;  // no VNML at all: nothing to warn of
+}
+
+// Faults the game does not forgive: two statics whose IDs differ only in
+// case, and land whose base height is not a number.
+TEST(InspectReport, WarnsAboutStaticsOfOneIdAndBaseHeightsThatAreNoNumbers) {
+  std::vector<std::uint8_t> bytes = testing::OtherWriterPlugin();
+  const std::uint8_t vhgt[] = {'V', 'H', 'G', 'T'};
+  auto at = std::search(bytes.begin(), bytes.end(), std::begin(vhgt), std::end(vhgt));
+  ASSERT_NE(at, bytes.end());
+  const std::uint8_t nan[] = {0, 0, 0xC0, 0x7F};
+  std::copy(std::begin(nan), std::end(nan), at + 8);
+  RecordWriter out;
+  for (const char* id : {"Rock_01", "rock_01"}) {
+    out.startRecord("STAT");
+    out.writeZStringSubRecord("NAME", id);
+    out.endRecord();
+  }
+  bytes.insert(bytes.end(), out.bytes().begin(), out.bytes().end());
+  std::string report = InspectReport(ReadPlugin(bytes, "other.esp"), "other.esp");
+  EXPECT_TRUE(Contains(report,
+                       "have the same ID (\"Rock_01\" and \"rock_01\"; the game does "
+                       "not tell case apart)"))
+      << report;
+  EXPECT_TRUE(Contains(report, "has a base height (VHGT) that is not a number")) << report;
 }
 
 }  // namespace

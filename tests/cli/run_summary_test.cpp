@@ -32,6 +32,9 @@ TEST(RunSummary, ClippingSummaryCountsAndShowsTheFirstFew) {
       summary.starts_with("Vertex height clipping: 1,007 reports, at (0, -1), (1, -1), "
                           "(2, -1), (3, -1), (4, -1) and 1,002 more"))
       << summary;
+  EXPECT_EQ(ClippingSummary("", ""), "Vertex height clipping: none.\n");
+  EXPECT_TRUE(ClippingSummary("x: 64 y: 3328\r\n", "")
+                  .ends_with("bitmaps).\nThe whole report could not be written.\n"));
 }
 
 TEST(RunSummary, ObjectCountsListOnlyKindsThatHaveAny) {

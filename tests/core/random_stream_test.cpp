@@ -70,7 +70,7 @@ TEST(RandomStream, LowDrawMaskMarksTheBytesBelowTheBound) {
   random.seed(-9);
   std::vector<std::uint8_t> bytes(1024);
   std::vector<std::uint64_t> mask(16);
-  // The AVX-512 path where there is one, and the path of every other machine.
+  // The hand-written vector path where there is one, and the portable one.
   for (auto fill : {&RandomStream::TopBytesMarkingLow, &RandomStream::TopBytesMarkingLowPortable}) {
     for (std::uint8_t bound : {0, 1, 3, 128, 255}) {
       std::fill(mask.begin(), mask.end(), 0xA5A5A5A5A5A5A5A5ull);
@@ -85,7 +85,7 @@ TEST(RandomStream, LowDrawMaskMarksTheBytesBelowTheBound) {
 }
 
 // Every stride-th draw, as a pixel's few qualifying kinds take theirs, on the
-// AVX-512 path where there is one and on the path of every other machine;
+// hand-written vector path where there is one and on the portable one;
 // counts that end inside a mask word leave the rest of the word clear.
 TEST(RandomStream, StridedTopBytesAndLowMaskEqualSingleDraws) {
   struct Case {

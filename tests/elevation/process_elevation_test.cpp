@@ -124,6 +124,38 @@ TEST_F(ProcessElevationTest, KeepsEachPixelInPlaceShowsFourCaptionsAndReleasesTh
   EXPECT_TRUE(run.state.layers.mountain.empty());
 }
 
+// Every sample value of every layer, mixed so that neighbouring pixels differ,
+// with a falling range: what the vector paths must merge exactly as the
+// portable one does.
+TEST_F(ProcessElevationTest, EveryPixelIsTheSumOfItsThreeScaledSamples) {
+  run.state.parameters.interiorScale = -125.0f;
+  auto sample = [](int x, int y, int layer) {
+    return static_cast<std::uint8_t>((x * 37 + y * 11 + layer * 101 + (x * y >> 3)) & 0xFF);
+  };
+  HeightLayers& layers = run.state.layers;
+  for (int y = 0; y < kBitmapSide; ++y) {
+    for (int x = 0; x < kBitmapSide; ++x) {
+      layers.coast.at(x, y) = sample(x, y, 0);
+      layers.interior.at(x, y) = sample(x, y, 1);
+      layers.mountain.at(x, y) = sample(x, y, 2);
+    }
+  }
+  ProcessElevation(run.context);
+  int wrong = 0;
+  for (int y = 0; y < kBitmapSide && wrong < 5; ++y) {
+    for (int x = 0; x < kBitmapSide && wrong < 5; ++x) {
+      const double expected = CoastHeight(sample(x, y, 0)) +
+                              ScaledHeight(-125.0f, sample(x, y, 1)) +
+                              ScaledHeight(1000.0f, sample(x, y, 2));
+      if (run.state.heightGrid.at(x, y) != expected) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
+        ++wrong;
+      }
+    }
+  }
+  EXPECT_TRUE(BorderIsSeaFloor());
+}
+
 TEST_F(ProcessElevationTest, AScaleTooLargeOnlyForUnusedSamplesIsAccepted) {
   // 40000 steps overflow 16 bits from sample 209 up; this bitmap stops at 200.
   run.state.parameters.mountainScale = 40000.0f;

@@ -139,6 +139,31 @@ TEST_F(ParameterFile, LoadRestoresSavedSettingsAndLeavesFixedBoxesAlone) {
     EXPECT_EQ(window.text(name), "changed") << name;
 }
 
+// Bytes past the last known record are never read: a huge file loads at once.
+TEST_F(ParameterFile, LongFileIsReadOnlyAsFarAsItsKnownRecords) {
+  SaveParameters(window, file());
+  std::filesystem::resize_file(file(), std::uint64_t{5} << 30);  // sparse
+  window.setText("txtESP", "changed");
+  ParameterLoadReport report = LoadParameters(window, file());
+  EXPECT_TRUE(report.keptSettings.empty());
+  EXPECT_EQ(window.text("txtESP"), "Brackwyn.esp");
+}
+
+TEST_F(ParameterFile, TextEndsAtANulByteWithAWarning) {
+  window.setText("txtESP", "abcdef.esp");
+  SaveParameters(window, file());
+  Bytes bytes = saved();
+  bytes[128 + 2 + 3] = 0;  // txtESP is record 2: "abc\0ef.esp"
+  std::ofstream(file(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  ParameterLoadReport report = LoadParameters(window, file());
+  EXPECT_EQ(window.text("txtESP"), "abc");
+  ASSERT_EQ(report.keptSettings.size(), 1u);
+  EXPECT_NE(report.keptSettings[0].find("(txtESP) ends at a NUL byte"), std::string::npos)
+      << report.keptSettings[0];
+}
+
 struct TextCase {
   const char* label;
   std::string utf8;

@@ -73,7 +73,7 @@ TEST(ObjectIndex, RefusesIdsTheGameCannotUse) {
     std::string record;
     const char* expected;
   } cases[] = {
-      {",t.bmp,1,2,3", "object kind 1 (\"\"): its ID is empty"},
+      {",t.bmp,1,2,3", "object kind 1 (\"\", line 2): its ID is empty"},
       {std::string("tr\0ee,t.bmp,1,2,3", 17), "its ID holds the control character 0 at byte 3"},
       {"tr\tee,t.bmp,1,2,3", "control character 9"},
       {std::string(256, 'a') + ",t.bmp,1,2,3", "its ID is 256 bytes long, more than 255"},
@@ -153,7 +153,8 @@ TEST(ObjectIndex, NamesKindAndColumnOfANumberOutside0To255) {
     const char* record;
     const char* expected;
   } cases[] = {
-      {"tree,t.bmp,256,3,9", "object kind 1 (\"tree\"), column 3 (scale variation) holds \"256\""},
+      {"tree,t.bmp,256,3,9",
+       "object kind 1 (\"tree\", line 2), column 3 (scale variation) holds \"256\""},
       {"tree,t.bmp,20,-1,9", "column 4 (base size) holds \"-1\""},
       {"tree,t.bmp,20,3,255.5", "column 5 (top size) holds \"255.5\""},
       {"tree,t.bmp,99.5,3,9", "column 3 (scale variation) holds \"99.5\": a variation of 100"},
@@ -165,6 +166,48 @@ TEST(ObjectIndex, NamesKindAndColumnOfANumberOutside0To255) {
   }
   EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,99.4x,-0.5,254.5\r\n").kindCount(), 1);
   EXPECT_EQ(Parse(std::string(kHeader) + "tree,t.bmp,0,255.4x,0\r\n").kindCount(), 1);
+}
+
+// The file is read as it always was; what looks wrong is reported naming
+// the line (the header is line 1), so that a shifted file can be mended.
+struct WarningCase {
+  const char* label;
+  const char* rows;  // after the header line
+  std::vector<std::string> warnings;
+};
+
+class ObjectIndexWarnings : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(ObjectIndexWarnings, NameTheLine) {
+  ObjectPalette palette = Parse(std::string(kHeader) + GetParam().rows);
+  EXPECT_EQ(palette.warnings, GetParam().warnings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ObjectIndexWarnings,
+    ::testing::Values(
+        WarningCase{"Clean", "tree,t.bmp,10,1,1\r\nrock,r.bmp,5,2,2\r\n\r\n", {}},
+        WarningCase{"ShiftedByAFieldTooMany",
+                    "tree,t.bmp,10,1,1,x\nrock,r.bmp,5,2\n",
+                    {"line 2 holds 6 fields instead of 5.", "line 3 holds 4 fields instead of 5.",
+                     "line 2: object kind 2 starts in the middle of the line: a line before it "
+                     "holds more or fewer than 5 fields.",
+                     "line 2: column 3 (scale variation) of object kind 2 (\"x\") holds \"r.bmp\", "
+                     "read as 0: it holds no number."}},
+        WarningCase{"TextAfterANumber",
+                    "tree,t.bmp,12abc,1,1",
+                    {"line 2: column 3 (scale variation) of object kind 1 (\"tree\") holds "
+                     "\"12abc\", read as 12: text follows the number."}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ObjectIndex, ReadAsBeforeWithItsWarningsAndRefusalsNamingTheLine) {
+  ObjectPalette palette = Parse(std::string(kHeader) + "tree,t.bmp,12abc,1,1,x\nrock,r.bmp,5,2\n");
+  ASSERT_EQ(palette.kindCount(), 2);
+  ExpectKind(palette.kind(1), "tree", "t.bmp", 12, 1, 1);
+  ExpectKind(palette.kind(2), "x", "rock", 0, 5, 2);
+  EXPECT_EQ(palette.kind(2).line, 2);
+  std::string error = ParseError(std::string(kHeader) + "tree,t.bmp,1,1,1\nrock,r.bmp,100,1,1\n");
+  EXPECT_NE(error.find("object kind 2 (\"rock\", line 3)"), std::string::npos) << error;
 }
 
 TEST(ObjectIndex, MissingFileIsNamed) {
@@ -179,6 +222,17 @@ TEST(ObjectIndex, MissingFileIsNamed) {
   }
   std::ofstream(folder / "objects.csv", std::ios::binary) << kHeader << "tree,tree.bmp,20,3,9\r\n";
   EXPECT_EQ(ReadObjectIndex(folder / "objects.csv").kindCount(), 1);
+  // A file far larger than any index is refused before it is read.
+  std::filesystem::resize_file(folder / "objects.csv", (std::uint64_t{16} << 20) + 1);
+  try {
+    ReadObjectIndex(folder / "objects.csv");
+    FAIL();
+  } catch (const RunError& error) {
+    std::string message = error.what();
+    EXPECT_NE(message.find("objects.csv\": it holds 16777217 bytes, more than the 16 MiB"),
+              std::string::npos)
+        << message;
+  }
 }
 
 }  // namespace

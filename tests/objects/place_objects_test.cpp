@@ -213,7 +213,7 @@ TEST_P(MatchesTheRules, GridsCountsAndDraws) {
   testing::SetObjectSettings(run.window, s.divisor, s.box);
   run.state.random.seed(s.seed);
   {
-    PlacementFiles files = ResetPlacementFiles(run.context);
+    PlacementFiles files = CreatePlacementFiles(run.context);
     PlaceObjects(run.context, density, files);
   }
   ReferenceResult expected =
@@ -269,7 +269,7 @@ TEST_P(PlacementRate, IsTheLimitOver256) {
                        [&](int, int, int) { return c.density; });
   testing::SetObjectSettings(run.window, c.divisor, box);
   run.state.random.seed(2024);
-  PlacementFiles files = ResetPlacementFiles(run.context);
+  PlacementFiles files = CreatePlacementFiles(run.context);
   PlaceObjects(run.context, density, files);
 
   const double subCells = 64.0 * 64 * 64;
@@ -322,7 +322,7 @@ struct ScriptedRun {
     run.state.random.seed(1);
   }
   void place() {
-    PlacementFiles files = ResetPlacementFiles(run.context);
+    PlacementFiles files = CreatePlacementFiles(run.context);
     frontEnd.armed = true;
     frontEnd.captions.clear();
     PlaceObjects(run.context, density, files);

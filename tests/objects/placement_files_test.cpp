@@ -48,9 +48,9 @@ TEST(PlacementFiles, SubCellOffsets) {
   EXPECT_EQ(SubCellOffset(51 * 512, 51 * 512), 695'232'000u);
 }
 
-TEST(ResetPlacementFiles, NewFilesAreSparseZerosOfTheGridSizePlusOne) {
+TEST(CreatePlacementFiles, NewFilesAreSparseZerosOfTheGridSizePlusOne) {
   testing::TestRun run;
-  { PlacementFiles files = ResetPlacementFiles(run.context); }
+  { PlacementFiles files = CreatePlacementFiles(run.context); }
   for (const char* name : kGridFiles) {
     auto path = run.folder / name;
     EXPECT_EQ(FileSize(path), 708'837'377u) << name;
@@ -66,9 +66,9 @@ TEST(ResetPlacementFiles, NewFilesAreSparseZerosOfTheGridSizePlusOne) {
 
 // Space may be reserved for them, but no byte is written: reading them back
 // costs nothing until placement writes.
-TEST(ResetPlacementFiles, NewFilesHoldNoWrittenData) {
+TEST(CreatePlacementFiles, NewFilesHoldNoWrittenData) {
   testing::TestRun run;
-  { PlacementFiles files = ResetPlacementFiles(run.context); }
+  { PlacementFiles files = CreatePlacementFiles(run.context); }
   for (const char* name : kGridFiles) {
     PositionedFile file(run.folder / name, "grid file", platform::OpenMode::Read, "read");
     std::vector<PositionedFile::Range> ranges = file.dataRanges(0, file.size());
@@ -80,58 +80,38 @@ TEST(ResetPlacementFiles, NewFilesHoldNoWrittenData) {
   }
 }
 
-TEST(ResetPlacementFiles, ZerosOldContentWithoutTruncating) {
+// Leftovers of an earlier run and links placed at the work files' names are
+// replaced by new files; what the links point to stays as it was.
+TEST(CreatePlacementFiles, ReplacesLeftoversAndLinksWithNewFiles) {
   testing::TestRun run;
-  auto base = run.folder / "Base.dat";
-  auto top = run.folder / "Top.dat";
-  auto objects = run.folder / "Objects.dat";
-  // Base.dat: longer than the grid, nonzero bytes at its edges and beyond.
-  for (std::uint64_t offset : {0ull, 12'345'678ull, 88'604'672ull, 708'837'375ull})
-    WriteAt(base, offset, "\x01\x02\x03");
-  WriteAt(base, 708'837'377, "tail");
-  // Top.dat: short and written through.
-  WriteAt(top, 0, std::string(10 << 20, '\x7F'));
-  // Objects.dat: exactly the reset length, written through across a step
-  // boundary and up to its last byte.
-  WriteAt(objects, 80 << 20, std::string(20 << 20, '\xFF'));
-  WriteAt(objects, 708'837'377 - (1 << 20), std::string(1 << 20, '\xFF'));
-  { PlacementFiles files = ResetPlacementFiles(run.context); }
-  EXPECT_EQ(FileSize(base), 708'837'381u);
-  EXPECT_TRUE(AllZeroUpTo(base, 708'837'377));
-  std::ifstream file(base, std::ios::binary);
-  file.seekg(708'837'377);
-  std::string tail(4, '\0');
-  file.read(tail.data(), 4);
-  EXPECT_EQ(tail, "tail");
-  EXPECT_EQ(FileSize(top), 708'837'377u);
-  EXPECT_TRUE(AllZeroUpTo(top, 708'837'377));
-  EXPECT_EQ(FileSize(objects), 708'837'377u);
-  EXPECT_TRUE(AllZeroUpTo(objects, 708'837'377));
-}
-
-TEST(ResetPlacementFiles, AWorkFileThatCannotBeOpenedIsNamed) {
-  testing::TestRun run;
-  std::filesystem::create_directory(run.folder / "Top.dat");
+  WriteAt(run.folder / "Base.dat", 708'837'377, "longer than a grid");
+  WriteAt(run.folder / "Top.dat", 0, "\x7F");
+  testing::ScratchFolder outside;
+  WriteAt(outside / "kept.bin", 0, "kept");
 #ifndef _WIN32
+  std::filesystem::remove(run.folder / "Top.dat");
+  std::filesystem::create_symlink(outside / "kept.bin", run.folder / "Top.dat");
   std::filesystem::create_symlink("/dev/zero", run.folder / "Objects.dat");
 #endif
+  { PlacementFiles files = CreatePlacementFiles(run.context); }
+  for (const char* name : kGridFiles) {
+    auto path = run.folder / name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << name;
+    EXPECT_EQ(FileSize(path), 708'837'377u) << name;
+    EXPECT_TRUE(AllZeroUpTo(path, 708'837'377)) << name;
+  }
+  EXPECT_EQ(FileSize(outside / "kept.bin"), 4u);
+}
+
+TEST(CreatePlacementFiles, AWorkFileThatCannotBeMadeIsNamed) {
+  testing::TestRun run;
+  std::filesystem::create_directory(run.folder / "Top.dat");
+  std::filesystem::create_directory(run.folder / "Top.dat" / "inside");
   try {
-    ResetPlacementFiles(run.context);
+    CreatePlacementFiles(run.context);
     FAIL();
   } catch (const RunError& error) {
     EXPECT_NE(std::string(error.what()).find("Top.dat"), std::string::npos) << error.what();
-  }
-  std::filesystem::remove(run.folder / "Top.dat");
-#ifdef _WIN32
-  GTEST_SKIP() << "POSIX only from here: a work file that is a link to the device /dev/zero";
-#endif
-  try {
-    ResetPlacementFiles(run.context);
-    FAIL();
-  } catch (const RunError& error) {
-    std::string message = error.what();
-    EXPECT_NE(message.find("Objects.dat"), std::string::npos) << message;
-    EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
   }
 }
 
@@ -171,7 +151,7 @@ TEST_F(PlacementFilesDeathTest, FilesThatCannotGrowStopTheRun) {
   EXPECT_EXIT(
       {
         LimitFileSize(100 << 20);
-        ExitWithMessageCheck([&] { ResetPlacementFiles(run.context); }, "Base.dat");
+        ExitWithMessageCheck([&] { CreatePlacementFiles(run.context); }, "Base.dat");
       },
       ::testing::ExitedWithCode(0), "Cannot enlarge");
 #endif
@@ -195,7 +175,7 @@ TEST_P(PlacementWritesDeathTest, WritesThatFailStopTheRun) {
   EXPECT_EXIT(
       {
         testing::ThreadsSetting threads(GetParam());
-        PlacementFiles files = ResetPlacementFiles(run.context);
+        PlacementFiles files = CreatePlacementFiles(run.context);
         LimitFileSize(1 << 20);
         ExitWithMessageCheck([&] { PlaceObjects(run.context, density, files); }, "Base.dat");
       },

@@ -52,6 +52,23 @@ TEST_F(InitializeVariablesTest, CopiesDefaultsAndDisablesStart) {
   EXPECT_EQ(run.window.caption(), "Brackwyn 1.3.1");
 }
 
+TEST_F(InitializeVariablesTest, AProcessorCapThatNamesNoLevelStopsTheRunListingThem) {
+  for (const char* known : {"baseline", "ssse3", "avx2", "avx512", "avx512vbmi"}) {
+    testing::EnvironmentSetting cap("BRACKWYN_CPU", known);
+    EXPECT_NO_THROW(InitializeVariables(run.context)) << known;
+  }
+  testing::EnvironmentSetting cap("BRACKWYN_CPU", "AVX2");
+  try {
+    InitializeVariables(run.context);
+    FAIL() << "no error";
+  } catch (const RunError& error) {
+    EXPECT_STREQ(error.what(),
+                 "The environment variable BRACKWYN_CPU is \"AVX2\", which names no instruction "
+                 "sets. Use one of baseline, ssse3, avx2, avx512, avx512vbmi, or leave it unset "
+                 "to use everything the processor offers.");
+  }
+}
+
 TEST_F(InitializeVariablesTest, ConvertsScalesAndSeeds) {
   run.window.setText("txtScaleInterior", "1001");
   run.window.setText("txtScaleCoast", "not a number, never read");

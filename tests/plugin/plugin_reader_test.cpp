@@ -1,13 +1,20 @@
 #include "plugin/plugin_reader.hpp"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "other_writer_plugin.hpp"
 #include "plugin/cell_record.hpp"
 #include "plugin/header_record.hpp"
 #include "plugin/land_record.hpp"
+#include "support/test_support.hpp"
 #include "synthetic_land.hpp"
 
 namespace brackwyn {
@@ -117,6 +124,87 @@ INSTANTIATE_TEST_SUITE_P(
                "the LAND record at byte 406: its VHGT sub-record at byte 450 holds 12675 bytes; "
                "it should hold 4232"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// A plugin file of `size` bytes, sparse, that starts with `start`.
+void WriteSparse(const std::filesystem::path& path, const std::vector<std::uint8_t>& start,
+                 std::uint64_t size) {
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(start.data()),
+              static_cast<std::streamsize>(start.size()));
+  }
+  std::filesystem::resize_file(path, size);
+}
+
+void PutU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i)
+    bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+using Check = bool (*)(const PluginContents*, const std::string& error);
+
+[[noreturn]] void ReadAndExit(const std::filesystem::path& path, Check check) {
+  struct rlimit limit {};
+  limit.rlim_cur = limit.rlim_max = rlim_t{256} << 20;
+  ::setrlimit(RLIMIT_AS, &limit);
+  bool accepted = false;
+  try {
+    PluginContents contents = ReadPluginFile(path);
+    accepted = check(&contents, "");
+  } catch (const RunError& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    accepted = check(nullptr, error.what());
+  }
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  std::fprintf(stderr, "peak %ld KiB\n", usage.ru_maxrss);
+  ::_exit(accepted && usage.ru_maxrss < 64 * 1024 ? 0 : 1);
+}
+
+// In a child of its own with 256 MiB of address space: reads `path` and exits
+// with 0 when `check` accepts the outcome and the peak memory stayed under
+// 64 MiB.
+void ReadUnderMemoryLimit(const std::filesystem::path& path, Check check) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, not a copy of this one
+  EXPECT_EXIT(ReadAndExit(path, check), ::testing::ExitedWithCode(0), "peak");
+}
+
+using PluginReaderMemoryDeathTest = ::testing::Test;
+
+// Neither a record that claims 4 GB nor 200 MiB of empty sub-records in one
+// record fills the memory: the first is refused naming its offset, the second
+// read with its sub-records counted.
+TEST_F(PluginReaderMemoryDeathTest, StaysBoundedWhateverTheFileClaims) {
+  testing::ScratchFolder folder;
+  std::vector<std::uint8_t> claims4Gb = {'T', 'E', 'S', '3'};
+  PutU32(claims4Gb, 0xFFFFFFFFu);
+  WriteSparse(folder / "huge.esp", claims4Gb, (std::uint64_t{43} << 32) / 10);
+  ReadUnderMemoryLimit(folder / "huge.esp", [](const PluginContents*, const std::string& error) {
+    return error.find(
+               "the TES3 record at byte 0 says it holds 4294967295 bytes, more than the "
+               "256 MiB") != std::string::npos;
+  });
+
+  std::vector<std::uint8_t> land = OneCellPlugin();
+  land.resize(361);  // the header record alone
+  constexpr std::uint32_t kEmptySubRecords = 200u << 20;
+  for (char c : std::string("LAND"))
+    land.push_back(static_cast<std::uint8_t>(c));
+  PutU32(land, 16 + kEmptySubRecords);
+  land.resize(land.size() + 8, 0);
+  for (char c : std::string("INTV"))
+    land.push_back(static_cast<std::uint8_t>(c));
+  PutU32(land, 8);
+  land.resize(land.size() + 8, 0);  // cell (0, 0), then zeros: empty sub-records
+  WriteSparse(folder / "long.esp", land, land.size() + kEmptySubRecords);
+  ReadUnderMemoryLimit(folder / "long.esp", [](const PluginContents* contents, const std::string&) {
+    return contents != nullptr && contents->lands.size() == 1 &&
+           contents->lands[0].subRecords.size() == PluginLand::kListedSubRecords &&
+           contents->lands[0].unlistedSubRecords == (200u << 20) / 8 + 1 - 64;
+  });
+}
+#endif
 
 }  // namespace
 }  // namespace brackwyn

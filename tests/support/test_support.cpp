@@ -50,14 +50,14 @@ void LinkFile(const std::filesystem::path& target, const std::filesystem::path& 
     std::filesystem::create_hard_link(target, link);
 }
 
-void ThreadsSetting::Set(const char* count) {
+void EnvironmentSetting::Set(const char* name, const char* value) {
 #if defined(_WIN32)
-  _putenv_s("BRACKWYN_THREADS", count ? count : "");
+  _putenv_s(name, value ? value : "");
 #else
-  if (count)
-    setenv("BRACKWYN_THREADS", count, 1);
+  if (value)
+    setenv(name, value, 1);
   else
-    unsetenv("BRACKWYN_THREADS");
+    unsetenv(name);
 #endif
 }
 

@@ -67,17 +67,24 @@ struct TestRun {
   RunContext context{window, progress, state};
 };
 
-// Sets BRACKWYN_THREADS for the lifetime of the object (null: unset), then
-// unsets it.
-class ThreadsSetting {
+// Sets the environment variable `name` for the lifetime of the object (null:
+// unset), then unsets it.
+class EnvironmentSetting {
  public:
-  explicit ThreadsSetting(const char* count) { Set(count); }
-  ~ThreadsSetting() { Set(nullptr); }
-  ThreadsSetting(const ThreadsSetting&) = delete;
-  ThreadsSetting& operator=(const ThreadsSetting&) = delete;
+  EnvironmentSetting(const char* name, const char* value) : name_(name) { Set(name_, value); }
+  ~EnvironmentSetting() { Set(name_, nullptr); }
+  EnvironmentSetting(const EnvironmentSetting&) = delete;
+  EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
 
  private:
-  static void Set(const char* count);
+  static void Set(const char* name, const char* value);
+  const char* name_;
+};
+
+// BRACKWYN_THREADS, the setting most tests change.
+class ThreadsSetting : public EnvironmentSetting {
+ public:
+  explicit ThreadsSetting(const char* count) : EnvironmentSetting("BRACKWYN_THREADS", count) {}
 };
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
