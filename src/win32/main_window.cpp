@@ -162,12 +162,12 @@ void MainWindow::createControls() {
   auto controls = ControlTable();
   controls_.assign(controls.size(), nullptr);
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
+    const ControlSpec& row = controls[i];
     const wchar_t* windowClass = L"STATIC";
-    std::wstring text = WideFromUtf8(spec.caption);
+    std::wstring text = WideFromUtf8(row.caption);
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::Frame:
         windowClass = L"BUTTON";
         style |= BS_GROUPBOX;
@@ -198,7 +198,7 @@ void MainWindow::createControls() {
       case ControlKind::Button:
         windowClass = L"BUTTON";
         style |= WS_TABSTOP | BS_PUSHBUTTON;
-        text = WideFromUtf8(MnemonicCaption(spec));  // "&Load Parameters": Alt+L
+        text = WideFromUtf8(MnemonicCaption(row));  // "&Load Parameters": Alt+L
         break;
     }
     HWND control = ::CreateWindowExW(
@@ -207,16 +207,15 @@ void MainWindow::createControls() {
     controls_[i] = control;
     controlIndex_.emplace(control, i);
     ::SendMessageW(control, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(spec.largeFont ? largeFont_.get() : font_.get()),
-                   FALSE);
-    if (spec.kind == ControlKind::TextBox) {
+                   reinterpret_cast<WPARAM>(row.largeFont ? largeFont_.get() : font_.get()), FALSE);
+    if (row.kind == ControlKind::TextBox) {
       ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // any text, as the Qt window takes
-      ::EnableWindow(control, spec.editable);
+      ::EnableWindow(control, row.editable);
     }
-    if (spec.kind == ControlKind::OutputArea)
+    if (row.kind == ControlKind::OutputArea)
       areaViews_.emplace(i, OutputAreaView(control));
-    if (!spec.toolTip.empty())
-      addToolTip(control, spec.toolTip);
+    if (!row.toolTip.empty())
+      addToolTip(control, row.toolTip);
   }
   previewPane_ = std::make_unique<PreviewPane>(window_);
   previewPane_->setFont(font_.get());
@@ -303,20 +302,20 @@ void MainWindow::onCommand(HWND control, int notification) {
   auto found = controlIndex_.find(control);
   if (found == controlIndex_.end())
     return;
-  const ControlSpec& spec = ControlTable()[found->second];
-  if (spec.kind == ControlKind::TextBox && notification == EN_CHANGE && !settingFromModel_) {
-    model().setText(spec.name, Utf8FromWide(WindowText(control)));
-  } else if (spec.kind == ControlKind::CheckBox && notification == BN_CLICKED) {
+  const ControlSpec& row = ControlTable()[found->second];
+  if (row.kind == ControlKind::TextBox && notification == EN_CHANGE && !settingFromModel_) {
+    model().setText(row.name, Utf8FromWide(WindowText(control)));
+  } else if (row.kind == ControlKind::CheckBox && notification == BN_CLICKED) {
     bool checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    model().setState(spec.name, checked ? 0 : 1);
-  } else if (spec.kind == ControlKind::Button && notification == BN_CLICKED) {
-    if (spec.name == control::cmdOpenFolder)
+    model().setState(row.name, checked ? 0 : 1);
+  } else if (row.kind == ControlKind::Button && notification == BN_CLICKED) {
+    if (row.name == control::cmdOpenFolder)
       openFolder();
-    else if (spec.name == control::cmdLoadParameters)
+    else if (row.name == control::cmdLoadParameters)
       loadParameters();
-    else if (spec.name == control::cmdSaveParameters)
+    else if (row.name == control::cmdSaveParameters)
       saveParameters();
-    else if (spec.name == control::cmdBegin)
+    else if (row.name == control::cmdBegin)
       startRun();
   }
 }
@@ -335,11 +334,11 @@ void MainWindow::refresh(std::size_t binding) {
     ::EnableWindow(control(control::cmdOpenFolder), model().openFolderEnabled());
     return;
   }
-  const ControlSpec& spec = ControlTable()[binding];
+  const ControlSpec& row = ControlTable()[binding];
   HWND control = controls_[binding];
-  switch (spec.kind) {
+  switch (row.kind) {
     case ControlKind::TextBox: {
-      const std::string& text = model().text(spec.name);
+      const std::string& text = model().text(row.name);
       if (Utf8FromWide(WindowText(control)) != text) {
         settingFromModel_ = true;
         SetWindowUtf8(control, text);
@@ -348,10 +347,10 @@ void MainWindow::refresh(std::size_t binding) {
       break;
     }
     case ControlKind::CheckBox:
-      ::SendMessageW(control, BM_SETCHECK, CheckState(model().state(spec.name)), 0);
+      ::SendMessageW(control, BM_SETCHECK, CheckState(model().state(row.name)), 0);
       break;
     case ControlKind::OutputArea:
-      areaViews_.at(binding).show(model().text(spec.name));
+      areaViews_.at(binding).show(model().text(row.name));
       break;
     default:
       break;

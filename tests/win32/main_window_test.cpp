@@ -134,8 +134,8 @@ TEST(Win32Window, DrawsEveryRowOfTheControlTableInItsOrderWithItsTextsTipsAndSta
   TestWindow test(folder.path());
   auto controls = ControlTable();
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
-    SCOPED_TRACE(std::string(spec.name.empty() ? spec.caption : spec.name));
+    const ControlSpec& row = controls[i];
+    SCOPED_TRACE(std::string(row.name.empty() ? row.caption : row.name));
     HWND control = test.window.control(i);
     ASSERT_NE(control, nullptr);
     LONG style = ::GetWindowLongW(control, GWL_STYLE);
@@ -143,31 +143,31 @@ TEST(Win32Window, DrawsEveryRowOfTheControlTableInItsOrderWithItsTextsTipsAndSta
     if (i + 1 < controls.size()) {
       EXPECT_EQ(::GetWindow(control, GW_HWNDNEXT), test.window.control(i + 1));
     }
-    EXPECT_EQ(ToolTipOf(test.window, control), spec.toolTip);
-    bool enabled = spec.kind != ControlKind::TextBox || spec.editable;
+    EXPECT_EQ(ToolTipOf(test.window, control), row.toolTip);
+    bool enabled = row.kind != ControlKind::TextBox || row.editable;
     EXPECT_EQ(::IsWindowEnabled(control) != 0, enabled);
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::Frame:
         EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
-        EXPECT_EQ(test.shown(control), spec.caption);
+        EXPECT_EQ(test.shown(control), row.caption);
         break;
       case ControlKind::Heading:
       case ControlKind::RowCaption:
         EXPECT_EQ(ClassOf(control), L"Static");
-        EXPECT_EQ(test.shown(control), spec.caption);
+        EXPECT_EQ(test.shown(control), row.caption);
         break;
       case ControlKind::Separator:
         EXPECT_EQ(style & SS_TYPEMASK, SS_ETCHEDHORZ);
         break;
       case ControlKind::TextBox:
         EXPECT_EQ(ClassOf(control), L"Edit");
-        EXPECT_EQ(test.shown(control), spec.defaultText);
-        EXPECT_EQ(test.window.model().text(spec.name), spec.defaultText);
+        EXPECT_EQ(test.shown(control), row.defaultText);
+        EXPECT_EQ(test.window.model().text(row.name), row.defaultText);
         break;
       case ControlKind::CheckBox: {
-        EXPECT_EQ(test.shown(control), spec.caption);
+        EXPECT_EQ(test.shown(control), row.caption);
         const LRESULT states[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-        EXPECT_EQ(::SendMessageW(control, BM_GETCHECK, 0, 0), states[spec.defaultState]);
+        EXPECT_EQ(::SendMessageW(control, BM_GETCHECK, 0, 0), states[row.defaultState]);
         break;
       }
       case ControlKind::OutputArea:
@@ -175,7 +175,7 @@ TEST(Win32Window, DrawsEveryRowOfTheControlTableInItsOrderWithItsTextsTipsAndSta
         EXPECT_EQ(test.shown(control), "");
         break;
       case ControlKind::Button:
-        EXPECT_EQ(test.shown(control), MnemonicCaption(spec));
+        EXPECT_EQ(test.shown(control), MnemonicCaption(row));
         EXPECT_EQ(style & WS_TABSTOP, WS_TABSTOP);
         break;
     }
