@@ -179,15 +179,6 @@ std::uint8_t NumericValue(const std::string& field, const NumericColumn& column,
                           std::vector<std::string>& warnings) {
   const std::string& id = kind.id;
   double value = ObjectIndexNumber(field);
-  std::string text;
-  std::size_t length = NumberPrefix(field, text);
-  if (length == 0 || length < text.size()) {
-    warnings.push_back("line " + std::to_string(kind.line) + ": column " +
-                       std::to_string(column.column) + " (" + column.name + ") of object kind " +
-                       std::to_string(kindNumber) + " (\"" + ShownText(id) + "\") holds \"" +
-                       ShownText(field) + "\", read as " + std::to_string(static_cast<int>(value)) +
-                       (length == 0 ? ": it holds no number." : ": text follows the number."));
-  }
   if (!(value >= 0 && value <= 255)) {
     throw RunError("In " + fileDescription + ", " + DescribeKind(kindNumber, id, kind.line) +
                    ", column " + std::to_string(column.column) + " (" + column.name + ") holds \"" +
@@ -199,6 +190,16 @@ std::uint8_t NumericValue(const std::string& field, const NumericColumn& column,
                    field +
                    "\": a variation of 100 or more gives scales of 0 or below, which the game "
                    "cannot show. Use 0 to 99.");
+  }
+  // After the range checks, so that the value shown fits its type.
+  std::string text;
+  std::size_t length = NumberPrefix(field, text);
+  if (length == 0 || length < text.size()) {
+    warnings.push_back("line " + std::to_string(kind.line) + ": column " +
+                       std::to_string(column.column) + " (" + column.name + ") of object kind " +
+                       std::to_string(kindNumber) + " (\"" + ShownText(id) + "\") holds \"" +
+                       ShownText(field) + "\", read as " + std::to_string(static_cast<int>(value)) +
+                       (length == 0 ? ": it holds no number." : ": text follows the number."));
   }
   return static_cast<std::uint8_t>(value);
 }

@@ -86,7 +86,7 @@ struct Grid {
 Grid MeasureGrid(std::string_view frame, const LayoutInput& input) {
   const DialogUnits& u = input.units;
   Grid grid;
-  int boxWidth = input.textWidth("-00000") + u.across(kBoxPadding);
+  int boxWidth = input.textWidth("-000000") + u.across(kBoxPadding);
   for (int column = 1; column < kSettingsColumns; ++column)
     grid.columnWidths[column] = boxWidth;
   int spannedWidth = 0;
