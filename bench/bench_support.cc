@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -16,9 +17,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "core/positioned_file.hpp"
 #include "core/processor_features.hpp"
 #include "core/replacing_file.hpp"
 #include "core/whole_file.hpp"
+#include "objects/placement_files.hpp"
 #include "pipeline/work_files.hpp"
 
 namespace brackwyn::bench {
@@ -153,6 +156,39 @@ double MeasureFloor(const std::filesystem::path& world, std::size_t bytes) {
 
 void RemoveFloorFile(const std::filesystem::path& world) {
   std::filesystem::remove(world / kFloorFileName);
+}
+
+ProcessBytes BytesReadAndWritten() {
+  std::ifstream io("/proc/self/io");
+  ProcessBytes bytes;
+  std::string name;
+  long long value = 0;
+  while (io >> name >> value) {
+    if (name == "rchar:")
+      bytes.read = value;
+    else if (name == "wchar:")
+      bytes.written = value;
+  }
+  return bytes;
+}
+
+double MeasureFileFloor(const std::filesystem::path& world, std::size_t written, std::size_t read) {
+  const std::filesystem::path path = world / kFloorFileName;
+  auto start = Clock::now();
+  {
+    PositionedFile file = PositionedFile::CreateNew(path, path, "floor file");
+    std::vector<std::uint8_t> band(kPixelRowBandBytes, 1);
+    for (std::size_t done = 0; done < written; done += band.size())
+      file.writeFully(band.data(), std::min(band.size(), written - done), done);
+    std::vector<std::uint8_t> block(1 << 20);
+    for (std::size_t done = 0; done < read && written > 0; done += block.size()) {
+      const std::size_t at = done % written;
+      file.readUpTo(block.data(), std::min({block.size(), read - done, written - at}), at);
+    }
+  }
+  const double seconds = SecondsSince(start);
+  RemoveFloorFile(world);
+  return seconds;
 }
 
 long long DiskBytes(const std::filesystem::path& path) {

@@ -53,6 +53,19 @@ inline constexpr char kFloorFileName[] = "floor.bin";
 double MeasureFloor(const std::filesystem::path& world, std::size_t bytes);
 void RemoveFloorFile(const std::filesystem::path& world);
 
+// The bytes this process has read and written through system calls so far.
+struct ProcessBytes {
+  long long read = 0;
+  long long written = 0;
+};
+ProcessBytes BytesReadAndWritten();
+
+// Writes `written` bytes to a new file in blocks of one band of the
+// placement files, then reads `read` bytes back from it in 1 MiB blocks, as
+// many times over as it takes: the file work of an object run with nothing
+// else. Returns seconds; the file is removed after the clock stops.
+double MeasureFileFloor(const std::filesystem::path& world, std::size_t written, std::size_t read);
+
 // Bytes that a file really occupies on disk (sparse files count their data only).
 long long DiskBytes(const std::filesystem::path& path);
 

@@ -14,7 +14,9 @@
 // machine the host moves its processors, and the placing threads, which share
 // rows and random bytes, slow down as they move apart); the first also the
 // objects placed, the plugin size and the disk space the work files really
-// take. Then the median.
+// take. Then the median, against a floor: the run's draws alone, split over
+// the threads, plus writing and reading as many bytes as the run did, in a
+// process of its own after each round.
 //
 // Targets on a two-core machine: (d) within 1.5x of the floor, (a) under 1 s,
 // (b) under 5 s. BRACKWYN_THREADS=1 measures one thread.
@@ -43,7 +45,11 @@
 #include "gray_bitmap_writer.hpp"
 #include "land/cell_colors.hpp"
 #include "land/cell_heights.hpp"
+#include "model/control_names.hpp"
+#include "model/setting_number.hpp"
 #include "objects/object_counts_text.hpp"
+#include "objects/object_density.hpp"
+#include "objects/placement_draws.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
 
@@ -86,15 +92,50 @@ struct Scenario {
 
 constexpr int kScenarioRounds = 5;
 
+// What one round measured, in seconds and bytes.
+enum ScenarioFigure { kWholeRun, kBytesWritten, kBytesRead, kDrawSeconds, kFigureCount };
+
+// The draws of the run just finished alone, every row of its box drawn on
+// one thread as the drawing thread draws them, without overlap tests or files.
+double DrawSeconds(RunContext& run) {
+  ObjectDensity density;
+  LoadObjectDensities(run, density);
+  RandomStream stream;
+  stream.seed(run.state.parameters.objectSeed);
+  auto setting = [&](std::string_view name) {
+    return static_cast<int>(SettingNumber(run.window, name));
+  };
+  const DrawSettings settings{SettingNumber(run.window, control::txtObjectDivisor),
+                              setting(control::txtConfineObjectsX1),
+                              setting(control::txtConfineObjectsX2)};
+  PlacementDraws draws(density, stream.key());
+  RowAttempts row;
+  std::uint64_t counter = stream.position();
+  const auto start = std::chrono::steady_clock::now();
+  for (int y = setting(control::txtConfineObjectsY1); y <= setting(control::txtConfineObjectsY2);
+       ++y) {
+    draws.draw(y, settings.x1, settings, counter, row);
+    counter = row.counterAfter.back();
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // One run in `world`; prints its figures, removes the work files and returns
-// the whole run's seconds.
-double RunScenario(const std::filesystem::path& world, const Scenario& scenario, bool details) {
+// the ScenarioFigures, the draws only when `details` asks for them.
+std::vector<double> RunScenario(const std::filesystem::path& world, const Scenario& scenario,
+                                bool details) {
+  bench::ProcessBytes before;
+  std::vector<double> figures(kFigureCount, 0);
   auto configure = [&](WindowModel& window) {
     window.setState("chkCreateObjects", 1);
     scenario.configure(window);
     SetWaitTimers(true);
+    before = bench::BytesReadAndWritten();
   };
   auto report = [&](RunContext& run) {
+    const bench::ProcessBytes after = bench::BytesReadAndWritten();
+    figures[kBytesWritten] = static_cast<double>(after.written - before.written);
+    figures[kBytesRead] = static_cast<double>(after.read - before.read);
     std::printf("  CreateObjects %.2f s, CreateESP %.2f s",
                 StageSeconds(run.progress, "CreateObjects"),
                 StageSeconds(run.progress, "CreateESP"));
@@ -113,11 +154,13 @@ double RunScenario(const std::filesystem::path& world, const Scenario& scenario,
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
+    figures[kDrawSeconds] = DrawSeconds(run);
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
   std::fflush(stdout);
-  return measured.wallSeconds;
+  figures[kWholeRun] = measured.wallSeconds;
+  return figures;
 }
 
 double Median(std::vector<double> values) {
@@ -271,19 +314,42 @@ int main(int argc, char** argv) {
       if (name == "b")
         WriteDenseWorld(world);
       std::printf("%s (target %s)\n", scenario.title, scenario.target);
-      std::vector<double> wholeRuns;
+      std::vector<double> wholeRuns, fileFloors;
+      double drawSeconds = 0;
       for (int round = 0; round < kScenarioRounds; ++round) {
         // Each round starts on a quiet disk: the gigabytes the round before
         // left dirty would otherwise be written back during this one.
         ::sync();
         const double roundTrip = bench::CoreRoundTripNanoseconds();
-        bench::ChildMeasurement measured =
-            bench::MeasureInChild([&] { return RunScenario(world, scenario, round == 0); });
-        std::printf("%speak resident memory %s, cores %.0f ns round trip before\n",
-                    round == 0 ? "\n  " : ", ", Mebibytes(measured.peakBytes).c_str(), roundTrip);
-        wholeRuns.push_back(measured.result);
+        bench::ChildMeasurements measured =
+            bench::MeasureAllInChild([&] { return RunScenario(world, scenario, round == 0); });
+        const std::vector<double>& figures = measured.results;
+        if (round == 0)
+          drawSeconds = figures.at(kDrawSeconds);
+        ::sync();
+        const double files = bench::MeasureInChild([&] {
+                               return bench::MeasureFileFloor(
+                                   world, static_cast<std::size_t>(figures.at(kBytesWritten)),
+                                   static_cast<std::size_t>(figures.at(kBytesRead)));
+                             }).result;
+        std::printf(
+            "%speak resident memory %s, cores %.0f ns round trip before, files' floor %.2f s\n",
+            round == 0 ? "\n  " : ", ", Mebibytes(measured.peakBytes).c_str(), roundTrip, files);
+        wholeRuns.push_back(figures.at(kWholeRun));
+        fileFloors.push_back(files);
+        if (round == 0) {
+          std::printf(
+              "  the run wrote %.0f MB and read %.0f MB; its draws alone take %.2f s on one "
+              "thread\n",
+              figures.at(kBytesWritten) / 1e6, figures.at(kBytesRead) / 1e6, drawSeconds);
+        }
       }
-      std::printf("  median whole run %.2f s\n\n", Median(wholeRuns));
+      const double floor = drawSeconds / ThreadCount() + Median(fileFloors);
+      std::printf(
+          "  median whole run %.2f s; floor %.2f s (draws %.2f s over %d threads, files "
+          "%.2f s): %.2fx the floor\n\n",
+          Median(wholeRuns), floor, drawSeconds / ThreadCount(), ThreadCount(), Median(fileFloors),
+          Median(wholeRuns) / floor);
       if (name == "b")
         RemoveDenseWorld(world);
     }

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 
+#include "bench_support.hpp"
 #include "gui/main_window.hpp"
 #include "pipeline/pipeline.hpp"
 #include "pipeline/work_files.hpp"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
   int rounds = argc > 2 ? std::stoi(argv[2]) : 7;
   gObjects = argc > 3 && std::string_view(argv[3]) == "objects";
   try {
+    std::cout << "instruction sets " << brackwyn::bench::InstructionSetsCap() << "\n";
     HeadlessRun(world);  // warm the caches
     std::vector<double> headless, windowed;
     for (int i = 0; i < rounds; ++i) {
