@@ -58,6 +58,11 @@ const DrawBytesAhead::Slot* DrawBytesAhead::enterChunk(std::uint64_t chunk) {
   if (std::uint64_t next = 0; shouldResume(next))
     changed_.notify_all();
   Slot& slot = slots_[chunk % kSlots];
+  // While another thread makes this chunk, this one makes the next one due
+  // rather than sit idle: the drawing thread scans a chunk in a fraction of
+  // the time making one takes, so it would otherwise wait for every other one.
+  for (std::uint64_t ahead = 0; slot.state == State::Making && nextToMakeAhead(ahead);)
+    make(lock, slots_[ahead % kSlots], ahead);
   {
     WaitTimer timer(slot.state == State::Making ? WaitPlace::kDrawBytes : WaitPlace::kNone);
     changed_.wait(lock, [&] { return slot.state != State::Making; });
