@@ -1,6 +1,6 @@
 // Nonzero bytes in a block: whether there are any, eight bytes a step (the
-// overlap checks of placement), and where they are in 64 bytes (the reading
-// back of its objects).
+// overlap checks of placement) or sixteen (the reading back of its objects),
+// and where they are in 64 bytes.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +37,19 @@ inline bool AnyNonzero(const std::uint8_t* p, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i)
     bits |= p[i];
   return bits != 0;
+}
+
+// Whether any of the n bytes from p is nonzero, n a multiple of 16: one
+// comparison for the whole block, for blocks that are mostly all zero.
+inline bool AnyNonzeroInBlocks(const std::uint8_t* p, std::size_t n) {
+#if defined(__SSE2__)
+  __m128i bits = _mm_setzero_si128();
+  for (std::size_t i = 0; i < n; i += 16)
+    bits = _mm_or_si128(bits, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(bits, _mm_setzero_si128())) != 0xFFFF;
+#else
+  return AnyNonzero(p, n);
+#endif
 }
 
 // Bit i set where p[i] is nonzero, for the 64 bytes from p: where most are

@@ -21,6 +21,10 @@ static_assert(kSubCellsPerCellSide % kScanBytes == 0);
 constexpr std::size_t kPageBytes = 4096;
 static_assert(kCellBandBytes % kPageBytes == 0 && kPageBytes % kSubCellsPerCellSide == 0 &&
               kSubCellRowBytes % kSubCellsPerCellSide == 0);
+// 416 KiB: a whole number of pages, well inside a core's own cache.
+constexpr int kSliceRows = 16;
+constexpr std::size_t kSliceBytes = kSubCellRowBytes * kSliceRows;
+static_assert(kSliceBytes % kPageBytes == 0 && kSubCellsPerCellSide % kSliceRows == 0);
 
 }  // namespace
 
@@ -56,35 +60,36 @@ void PlacedObjectsReader::enterBand(int row) {
 }
 
 // Runs on the read-ahead thread when there is one: it touches only `band`
-// and the file, which nothing else reads meanwhile. Scanning right after
-// reading finds the bytes still in this core's cache.
+// and the file, which nothing else reads meanwhile.
 void PlacedObjectsReader::loadBand(int row, Band& band) const {
-  readBand(row, band);
   band.cells.resize(kCellsPerSide);
+  for (std::vector<Anchor>& anchors : band.cells)
+    anchors.clear();
+  band.refusedColumn = kCellsPerSide;
   band.refusal.clear();
-  for (band.refusedColumn = 0; band.refusedColumn < kCellsPerSide; ++band.refusedColumn) {
-    auto& anchors = band.cells[static_cast<std::size_t>(band.refusedColumn)];
-    if (!scanCell(band, band.refusedColumn, row, anchors, band.refusal))
-      break;
+  if (!file_.isOpen())
+    return;
+  for (int first = 0; first < kSubCellsPerCellSide; first += kSliceRows) {
+    readSlice(row, first, band);
+    scanSlice(row, first, band);
   }
 }
 
-void PlacedObjectsReader::readBand(int row, Band& band) const {
-  band.bytes.resize(kCellBandBytes);
-  band.heldPages.assign(kCellBandBytes / kPageBytes, 0);
-  if (!file_.isOpen())
-    return;
+void PlacedObjectsReader::readSlice(int row, int first, Band& band) const {
+  band.slice.resize(kSliceBytes);
+  band.heldPages.assign(kSliceBytes / kPageBytes, 0);
   // Only allocated ranges are read: reading the holes of the sparse file would
   // make the system fill hundreds of megabytes of cache with zeros. Holes are
   // neither zeroed nor scanned, only the parts of the pages a range starts or
   // ends in that it does not cover, or that a short file lacks.
-  const std::uint64_t begin = static_cast<std::uint64_t>(row) * kCellBandBytes;
-  for (const auto& [from, to] : file_.dataRanges(begin, begin + kCellBandBytes)) {
+  const std::uint64_t begin = static_cast<std::uint64_t>(row) * kCellBandBytes +
+                              static_cast<std::uint64_t>(first) * kSubCellRowBytes;
+  for (const auto& [from, to] : file_.dataRanges(begin, begin + kSliceBytes)) {
     const auto start = static_cast<std::size_t>(from - begin);
     const auto end = static_cast<std::size_t>(to - begin);
     const std::size_t firstPage = start / kPageBytes;
     const std::size_t endPage = (end + kPageBytes - 1) / kPageBytes;
-    std::uint8_t* bytes = band.bytes.data();
+    std::uint8_t* bytes = band.slice.data();
     if (!band.heldPages[firstPage])  // else the range before filled its start
       std::memset(bytes + firstPage * kPageBytes, 0, start - firstPage * kPageBytes);
     const std::size_t filled = start + file_.readUpTo(bytes + start, end - start, from);
@@ -103,33 +108,41 @@ const std::vector<PlacedObjectsReader::Anchor>& PlacedObjectsReader::anchorsOf(i
   return band_->cells[static_cast<std::size_t>(column)];
 }
 
-bool PlacedObjectsReader::scanCell(const Band& band, int column, int row,
-                                   std::vector<Anchor>& anchors, std::string& refusal) const {
-  anchors.clear();
-  for (int j = 0; j < kSubCellsPerCellSide; ++j) {
-    const std::size_t offset = static_cast<std::size_t>(j) * kSubCellRowBytes +
-                               static_cast<std::size_t>(column) * kSubCellsPerCellSide;
-    if (!band.heldPages[offset / kPageBytes])
-      continue;
-    const std::uint8_t* blockRow = band.bytes.data() + offset;
-    for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
-      for (std::uint64_t nonzero = NonzeroBytesOf64(blockRow + chunk); nonzero != 0;
-           nonzero &= nonzero - 1) {
-        const int k = chunk + std::countr_zero(nonzero);
-        const int kind = blockRow[k];
-        if (kind > kindCount_) {
-          refusal = NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
-                    " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k) + ", " +
-                    std::to_string(row * kSubCellsPerCellSide + j) +
-                    "), but the object index lists " + std::to_string(kindCount_) +
-                    " kinds. Run again with object creation on.";
-          return false;
-        }
-        anchors.push_back({k, j, kind});
-      }
+// Row by row, each cell's anchors come out bottom to top, left to right, and
+// the refused column's message names its first anchor of an unlisted kind.
+void PlacedObjectsReader::scanSlice(int row, int first, Band& band) const {
+  for (int r = 0; r < kSliceRows; ++r) {
+    for (int column = 0; column < band.refusedColumn; ++column) {
+      const std::size_t offset = static_cast<std::size_t>(r) * kSubCellRowBytes +
+                                 static_cast<std::size_t>(column) * kSubCellsPerCellSide;
+      // Most of a cell's rows, and most stretches of the others, hold no anchor.
+      if (band.heldPages[offset / kPageBytes] &&
+          AnyNonzeroInBlocks(band.slice.data() + offset, kSubCellsPerCellSide))
+        scanCellRow(band.slice.data() + offset, column, row, first + r, band);
     }
   }
-  return true;
+}
+
+void PlacedObjectsReader::scanCellRow(const std::uint8_t* bytes, int column, int row, int j,
+                                      Band& band) const {
+  auto& anchors = band.cells[static_cast<std::size_t>(column)];
+  for (int chunk = 0; chunk < kSubCellsPerCellSide; chunk += kScanBytes) {
+    for (std::uint64_t nonzero = NonzeroBytesOf64(bytes + chunk); nonzero != 0;
+         nonzero &= nonzero - 1) {
+      const int k = chunk + std::countr_zero(nonzero);
+      const int kind = bytes[k];
+      if (kind > kindCount_) {
+        band.refusedColumn = column;
+        band.refusal = NameFile(kRole, file_.path()) + " holds kind " + std::to_string(kind) +
+                       " at sub-cell (" + std::to_string(column * kSubCellsPerCellSide + k) + ", " +
+                       std::to_string(row * kSubCellsPerCellSide + j) +
+                       "), but the object index lists " + std::to_string(kindCount_) +
+                       " kinds. Run again with object creation on.";
+        return;
+      }
+      anchors.push_back({k, j, kind});
+    }
+  }
 }
 
 }  // namespace brackwyn

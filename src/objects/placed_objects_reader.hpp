@@ -32,12 +32,14 @@ class PlacedObjectsReader {
   const std::vector<Anchor>& anchorsOf(int column, int row);
 
  private:
-  // Sub-cell rows 512 * row .. + 511 of the file, and the anchors of its
-  // cells, found by whoever read it: the read-ahead thread when there is one.
+  // The anchors of the cells of sub-cell rows 512 * row .. + 511, found by
+  // whoever read them: the read-ahead thread when there is one.
   struct Band {
-    std::vector<std::uint8_t> bytes;
-    // Per 4 KiB page of bytes: 1 where it holds the file's bytes, 0 where the
-    // file has a hole and bytes holds whatever an earlier band left.
+    // The rows are read a slice at a time and scanned while their bytes are
+    // still in the core's cache: a whole band is 13 MB.
+    std::vector<std::uint8_t> slice;
+    // Per 4 KiB page of the slice: 1 where it holds the file's bytes, 0 where
+    // the file has a hole and the slice holds whatever an earlier one left.
     std::vector<std::uint8_t> heldPages;
     std::vector<std::vector<Anchor>> cells;  // by column
     // The first column holding a kind above kindCount (kCellsPerSide when
@@ -48,10 +50,13 @@ class PlacedObjectsReader {
 
   void enterBand(int row);
   void loadBand(int row, Band& band) const;
-  void readBand(int row, Band& band) const;
-  // False, with the message, at an anchor of a kind above kindCount.
-  bool scanCell(const Band& band, int column, int row, std::vector<Anchor>& anchors,
-                std::string& refusal) const;
+  // Sub-cell rows `first` .. of band `row`, as many as a slice holds.
+  void readSlice(int row, int first, Band& band) const;
+  // Adds the slice's anchors to the cells before band.refusedColumn, and
+  // moves that column to the first one holding a kind above kindCount.
+  void scanSlice(int row, int first, Band& band) const;
+  // The anchors of sub-cell row j of a cell of band `row`, from its 512 bytes.
+  void scanCellRow(const std::uint8_t* bytes, int column, int row, int j, Band& band) const;
 
   PositionedFile file_;
   int kindCount_;
