@@ -93,7 +93,7 @@ struct Scenario {
 constexpr int kScenarioRounds = 5;
 
 // What one round measured, in seconds and bytes.
-enum ScenarioFigure { kWholeRun, kBytesWritten, kBytesRead, kDrawSeconds, kFigureCount };
+enum ScenarioFigure { kWholeRun, kBytesWritten, kBytesRead, kFigureCount };
 
 // The draws of the run just finished alone, every row of its box drawn on
 // one thread as the drawing thread draws them, without overlap tests or files.
@@ -120,15 +120,32 @@ double DrawSeconds(RunContext& run) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+void ConfigureScenario(WindowModel& window, const Scenario& scenario) {
+  window.setState("chkCreateObjects", 1);
+  scenario.configure(window);
+}
+
+// The draws of a run of the scenario, in a process of its own after the
+// rounds, so that the densities it loads again count in no round's memory.
+double MeasureDrawSeconds(const std::filesystem::path& world, const Scenario& scenario) {
+  return bench::MeasureInChild([&] {
+           double seconds = 0;
+           bench::RunOnce(
+               world, [&](WindowModel& window) { ConfigureScenario(window, scenario); },
+               [&](RunContext& run) { seconds = DrawSeconds(run); });
+           return seconds;
+         })
+      .result;
+}
+
 // One run in `world`; prints its figures, removes the work files and returns
-// the ScenarioFigures, the draws only when `details` asks for them.
+// the ScenarioFigures.
 std::vector<double> RunScenario(const std::filesystem::path& world, const Scenario& scenario,
                                 bool details) {
   bench::ProcessBytes before;
   std::vector<double> figures(kFigureCount, 0);
   auto configure = [&](WindowModel& window) {
-    window.setState("chkCreateObjects", 1);
-    scenario.configure(window);
+    ConfigureScenario(window, scenario);
     SetWaitTimers(true);
     before = bench::BytesReadAndWritten();
   };
@@ -154,7 +171,6 @@ std::vector<double> RunScenario(const std::filesystem::path& world, const Scenar
         FormatGroupedCount(placed).c_str(),
         FormatGroupedCount(static_cast<long long>(std::filesystem::file_size(plugin))).c_str(),
         Mebibytes(workDisk).c_str());
-    figures[kDrawSeconds] = DrawSeconds(run);
   };
   bench::MeasuredRun measured = bench::RunOnce(world, configure, report);
   std::printf("%swhole run %.2f s", details ? "  " : ", ", measured.wallSeconds);
@@ -315,7 +331,6 @@ int main(int argc, char** argv) {
         WriteDenseWorld(world);
       std::printf("%s (target %s)\n", scenario.title, scenario.target);
       std::vector<double> wholeRuns, fileFloors;
-      double drawSeconds = 0;
       for (int round = 0; round < kScenarioRounds; ++round) {
         // Each round starts on a quiet disk: the gigabytes the round before
         // left dirty would otherwise be written back during this one.
@@ -324,8 +339,6 @@ int main(int argc, char** argv) {
         bench::ChildMeasurements measured =
             bench::MeasureAllInChild([&] { return RunScenario(world, scenario, round == 0); });
         const std::vector<double>& figures = measured.results;
-        if (round == 0)
-          drawSeconds = figures.at(kDrawSeconds);
         ::sync();
         const double files = bench::MeasureInChild([&] {
                                return bench::MeasureFileFloor(
@@ -338,12 +351,12 @@ int main(int argc, char** argv) {
         wholeRuns.push_back(figures.at(kWholeRun));
         fileFloors.push_back(files);
         if (round == 0) {
-          std::printf(
-              "  the run wrote %.0f MB and read %.0f MB; its draws alone take %.2f s on one "
-              "thread\n",
-              figures.at(kBytesWritten) / 1e6, figures.at(kBytesRead) / 1e6, drawSeconds);
+          std::printf("  the run wrote %.0f MB and read %.0f MB\n", figures.at(kBytesWritten) / 1e6,
+                      figures.at(kBytesRead) / 1e6);
         }
       }
+      const double drawSeconds = MeasureDrawSeconds(world, scenario);
+      std::printf("  its draws alone take %.2f s on one thread\n", drawSeconds);
       const double floor = drawSeconds / ThreadCount() + Median(fileFloors);
       std::printf(
           "  median whole run %.2f s; floor %.2f s (draws %.2f s over %d threads, files "
