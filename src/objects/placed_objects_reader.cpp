@@ -61,7 +61,7 @@ void PlacedObjectsReader::enterBand(int row) {
 
 // Runs on the read-ahead thread when there is one: it touches only `band`
 // and the file, which nothing else reads meanwhile.
-void PlacedObjectsReader::loadBand(int row, Band& band) const {
+void PlacedObjectsReader::loadBand(int row, Band& band) {
   band.cells.resize(kCellsPerSide);
   for (std::vector<Anchor>& anchors : band.cells)
     anchors.clear();
@@ -69,6 +69,10 @@ void PlacedObjectsReader::loadBand(int row, Band& band) const {
   band.refusal.clear();
   if (!file_.isOpen())
     return;
+  if (!dataListed_) {
+    dataRanges_ = file_.dataRanges(0, file_.size());
+    dataListed_ = true;
+  }
   for (int first = 0; first < kSubCellsPerCellSide; first += kSliceRows) {
     readSlice(row, first, band);
     scanSlice(row, first, band);
@@ -84,7 +88,13 @@ void PlacedObjectsReader::readSlice(int row, int first, Band& band) const {
   // ends in that it does not cover, or that a short file lacks.
   const std::uint64_t begin = static_cast<std::uint64_t>(row) * kCellBandBytes +
                               static_cast<std::uint64_t>(first) * kSubCellRowBytes;
-  for (const auto& [from, to] : file_.dataRanges(begin, begin + kSliceBytes)) {
+  const std::uint64_t sliceEnd = begin + kSliceBytes;
+  auto range = std::upper_bound(
+      dataRanges_.begin(), dataRanges_.end(), begin,
+      [](std::uint64_t at, const PositionedFile::Range& data) { return at < data.second; });
+  for (; range != dataRanges_.end() && range->first < sliceEnd; ++range) {
+    const std::uint64_t from = std::max(range->first, begin);
+    const std::uint64_t to = std::min(range->second, sliceEnd);
     const auto start = static_cast<std::size_t>(from - begin);
     const auto end = static_cast<std::size_t>(to - begin);
     const std::size_t firstPage = start / kPageBytes;

@@ -49,7 +49,7 @@ class PlacedObjectsReader {
   };
 
   void enterBand(int row);
-  void loadBand(int row, Band& band) const;
+  void loadBand(int row, Band& band);
   // Sub-cell rows `first` .. of band `row`, as many as a slice holds.
   void readSlice(int row, int first, Band& band) const;
   // Adds the slice's anchors to the cells before band.refusedColumn, and
@@ -60,6 +60,12 @@ class PlacedObjectsReader {
 
   PositionedFile file_;
   int kindCount_;
+  // The file's stretches of data, listed by the first band read, which is
+  // the only one being read then: asking where a hole starts makes the
+  // system walk the cached pages up to it, which in a densely placed file
+  // means its whole rest, so band by band it would walk the file 52 times.
+  bool dataListed_ = false;
+  std::vector<PositionedFile::Range> dataRanges_;
   std::unique_ptr<Band> band_;  // of bandRow_
   int bandRow_ = -1;
   std::unique_ptr<SequenceAhead<Band>> bandsAhead_;  // last: stops before what it uses goes
