@@ -34,8 +34,8 @@ PlacedObjectsReader::PlacedObjectsReader(std::filesystem::path objectsFile, int 
                                           platform::OpenMode::Read, "read")),
       kindCount_(kindCount),
       band_(std::make_unique<Band>()) {
-  // One band ahead: a third band's memory would buy nothing, as reading a
-  // band takes about as long as scanning one.
+  // One band ahead: the reading thread, the busier of the two, then never
+  // waits for the caller, and a third band would only hold memory.
   if (readBandsAhead && file_.isOpen())
     bandsAhead_ = std::make_unique<SequenceAhead<Band>>(1);
 }
