@@ -1,13 +1,12 @@
 // Heightmap PNGs by libpng, where it is installed.
 #include <png.h>
-#include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 
+#include "core/libpng_writer.hpp"
 #include "elevation/heightmap_png.hpp"
 
 namespace brackwyn {
@@ -65,47 +64,6 @@ bool Decode(Source& source, Failure& failure, int bitDepth, png_bytep* rows) {
   return true;
 }
 
-struct Sink {
-  std::vector<std::uint8_t>* bytes;
-  bool outOfMemory = false;
-};
-
-void Append(png_structp png, png_bytep data, png_size_t size) {
-  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
-  try {
-    sink->bytes->insert(sink->bytes->end(), data, data + size);
-  } catch (const std::bad_alloc&) {
-    sink->outOfMemory = true;
-    png_error(png, "out of memory");
-  }
-}
-
-void Flush(png_structp) {}
-
-bool Encode(Sink& sink, int width, int height, png_bytep* rows) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (png == nullptr)
-    return false;
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &sink, Append, Flush);
-  png_set_compression_level(png, Z_BEST_SPEED);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 16,
-               PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
-               PNG_FILTER_TYPE_BASE);
-  png_set_rows(png, info, rows);
-  png_write_png(png, info,
-                std::endian::native == std::endian::little ? PNG_TRANSFORM_SWAP_ENDIAN
-                                                           : PNG_TRANSFORM_IDENTITY,
-                nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
 }  // namespace
 
 std::string DecodeGrayPng(std::span<const std::uint8_t> file, int bitDepth, int width, int height,
@@ -129,20 +87,11 @@ std::string DecodeGrayPng(std::span<const std::uint8_t> file, int bitDepth, int 
 }
 
 std::vector<std::uint8_t> EncodeGray16Png(const std::uint16_t* const* rows, int width, int height) {
-  if (width <= 0 || height <= 0)
-    throw std::invalid_argument("a PNG picture needs at least one pixel");
-  std::vector<png_bytep> rowBytes(static_cast<std::size_t>(height));
+  std::vector<const std::uint8_t*> rowBytes(static_cast<std::size_t>(std::max(height, 0)));
   for (int r = 0; r < height; ++r)
-    rowBytes[static_cast<std::size_t>(r)] =
-        const_cast<png_bytep>(reinterpret_cast<const std::uint8_t*>(rows[r]));
-  std::vector<std::uint8_t> bytes;
-  Sink sink{&bytes};
-  if (!Encode(sink, width, height, rowBytes.data())) {
-    if (sink.outOfMemory)
-      throw std::bad_alloc();
-    throw std::runtime_error("libpng could not encode the heightmap");
-  }
-  return bytes;
+    rowBytes[static_cast<std::size_t>(r)] = reinterpret_cast<const std::uint8_t*>(rows[r]);
+  return EncodePngWithLibpng(width, height, 16, PngColor::kGray, rowBytes.data(), 0,
+                             "the heightmap");
 }
 
 }  // namespace brackwyn

@@ -1,76 +1,18 @@
 // PNG encoding by libpng, where it is installed.
 #include "preview/png_file.hpp"
 
-#include <png.h>
-#include <zlib.h>
+#include <algorithm>
 
-#include <csetjmp>
-#include <new>
-#include <stdexcept>
+#include "core/libpng_writer.hpp"
 
 namespace brackwyn {
-namespace {
-
-struct Sink {
-  std::vector<std::uint8_t>* bytes;
-  bool outOfMemory = false;
-};
-
-// libpng is C: nothing may unwind through it, so failures are flagged here
-// and raised through png_error.
-void Append(png_structp png, png_bytep data, png_size_t size) {
-  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
-  try {
-    sink->bytes->insert(sink->bytes->end(), data, data + size);
-  } catch (const std::bad_alloc&) {
-    sink->outOfMemory = true;
-    png_error(png, "out of memory");
-  }
-}
-
-void Flush(png_structp) {}
-
-// Kept free of C++ objects with destructors, because png_error longjmps out
-// of the calls below.
-bool Encode(const RgbImage& image, Sink& sink, png_bytep* rows) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (png == nullptr)
-    return false;
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &sink, Append, Flush);
-  png_set_compression_level(png, Z_BEST_SPEED);
-  // The sub filter costs little and shrinks smooth terrain well.
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-  png_set_rows(png, info, rows);
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> EncodePng(const RgbImage& image) {
-  if (image.width <= 0 || image.height <= 0)
-    throw std::invalid_argument("a PNG picture needs at least one pixel");
-  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-  for (int y = 0; y < image.height; ++y)
-    rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.at(0, y));
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(image.pixels.size() / 4);
-  Sink sink{&bytes};
-  if (!Encode(image, sink, rows.data())) {
-    if (sink.outOfMemory)
-      throw std::bad_alloc();
-    throw std::runtime_error("libpng could not encode the picture");
-  }
-  return bytes;
+  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(std::max(image.height, 0)));
+  for (int y = 0; y < image.height && image.width > 0; ++y)
+    rows[static_cast<std::size_t>(y)] = image.at(0, y);
+  return EncodePngWithLibpng(image.width, image.height, 8, PngColor::kRgb, rows.data(),
+                             image.pixels.size() / 4, "the picture");
 }
 
 }  // namespace brackwyn
