@@ -298,11 +298,11 @@ int main(int argc, char** argv) {
     std::printf("threads %d; cores %.0f ns round trip\n", ThreadCount(),
                 bench::CoreRoundTripNanoseconds());
     std::printf(
-        "instruction sets %s: random draws %s, bitmap samples %s, layer merge %s, height steps %s, "
-        "vertex colours %s\n\n",
+        "instruction sets %s: random draws %s, bitmap samples %s, layer merge %s, object "
+        "densities %s, height steps %s, vertex colours %s\n\n",
         bench::InstructionSetsCap().c_str(), RandomStream::BulkInstructionSet(),
-        SampleInstructionSet(), MergeInstructionSet(), HeightStepInstructionSet(),
-        VertexColorInstructionSet());
+        SampleInstructionSet(), MergeInstructionSet(), DensityInterleaveInstructionSet(),
+        HeightStepInstructionSet(), VertexColorInstructionSet());
     if (wanted("d")) {
       CompareDefaultRunWithFloor(world, Setting::kOwnProcesses);
       CompareDefaultRunWithFloor(world, Setting::kOwnProcessesAfterPause);

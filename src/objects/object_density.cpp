@@ -118,18 +118,89 @@ class InterleavePermutes {
       indices_{};
   std::array<std::array<std::uint64_t, kMostPermutedLayers>, kMostPermutedLayers> masks_{};
 };
+
+// The same for processors without VBMI, whose byte shuffles stay within 16
+// bytes: for 16 pixels, output block j's byte p holds layer (16 j + p) % layers
+// of pixel (16 j + p) / layers, picked from each layer's 16 samples by one
+// shuffle that zeroes the bytes of the other layers. Each half of a 32-byte
+// vector does this for its own 16 pixels.
+class InterleaveShuffles {
+ public:
+  explicit InterleaveShuffles(std::size_t layers) : layers_(layers) {
+    constexpr std::uint8_t kZero = 0x80;
+    for (auto& block : indices_) {
+      for (auto& layer : block)
+        layer.fill(kZero);
+    }
+    for (std::size_t j = 0; j < layers; ++j) {
+      for (std::size_t p = 0; p < 16; ++p) {
+        const std::size_t at = 16 * j + p;
+        auto& index = indices_[j][at % layers];
+        index[p] = index[p + 16] = static_cast<std::uint8_t>(at / layers);
+      }
+    }
+  }
+
+  __attribute__((target("avx2"))) void interleave(const std::uint8_t* byLayer, std::uint8_t* row,
+                                                  std::uint8_t* highest) const {
+    for (std::size_t x = 0; x < kBitmapSide; x += 32) {
+      __m256i samples[kMostPermutedLayers];
+      __m256i top = _mm256_setzero_si256();
+      for (std::size_t layer = 0; layer < layers_; ++layer) {
+        samples[layer] =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(byLayer + layer * kBitmapSide + x));
+        top = _mm256_max_epu8(top, samples[layer]);
+      }
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(highest + x), top);
+      std::uint8_t* low = row + x * layers_;
+      std::uint8_t* high = low + 16 * layers_;
+      for (std::size_t j = 0; j < layers_; ++j) {
+        __m256i out = _mm256_setzero_si256();
+        for (std::size_t layer = 0; layer < layers_; ++layer) {
+          const __m256i index =
+              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices_[j][layer].data()));
+          out = _mm256_or_si256(out, _mm256_shuffle_epi8(samples[layer], index));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(low + 16 * j), _mm256_castsi256_si128(out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(high + 16 * j),
+                         _mm256_extracti128_si256(out, 1));
+      }
+    }
+  }
+
+ private:
+  std::size_t layers_;
+  std::array<std::array<std::array<std::uint8_t, 32>, kMostPermutedLayers>, kMostPermutedLayers>
+      indices_{};
+};
 #endif
 
 }  // namespace
+
+const char* DensityInterleaveInstructionSet() {
+#if defined(BRACKWYN_X86_PERMUTE)
+  if (HasAvx512Vbmi())
+    return "AVX-512 with VBMI";
+  if (HasAvx2())
+    return "AVX2";
+#endif
+  return "portable C++";
+}
 
 void ObjectDensity::interleaveRows(int begin, int end) {
   const std::size_t layers = static_cast<std::size_t>(layerCount_);
   std::vector<std::uint8_t> byLayer(layers * kBitmapSide);
 #if defined(BRACKWYN_X86_PERMUTE)
   static const bool vbmi = HasAvx512Vbmi();
+  static const bool avx2 = HasAvx2();
   std::optional<InterleavePermutes> permutes;
-  if (vbmi && layers >= 2 && layers <= kMostPermutedLayers)
-    permutes.emplace(layers);
+  std::optional<InterleaveShuffles> shuffles;
+  if (layers >= 2 && layers <= kMostPermutedLayers) {
+    if (vbmi)
+      permutes.emplace(layers);
+    else if (avx2)
+      shuffles.emplace(layers);
+  }
 #endif
   for (int y = begin; y < end; ++y) {
     std::uint8_t* row = values_.data() + PixelIndex(0, y) * layers;
@@ -138,6 +209,10 @@ void ObjectDensity::interleaveRows(int begin, int end) {
 #if defined(BRACKWYN_X86_PERMUTE)
     if (permutes) {
       permutes->interleave(byLayer.data(), row, highest);
+      continue;
+    }
+    if (shuffles) {
+      shuffles->interleave(byLayer.data(), row, highest);
       continue;
     }
 #endif

@@ -55,6 +55,8 @@ class ObjectDensity {
   }
   std::uint8_t at(int kind, int x, int y) const { return pixel(x, y)[layerIndex(kind)]; }
   std::uint8_t highest(int x, int y) const { return highest_[PixelIndex(x, y)]; }
+  // The highest densities of pixel row y, pixels 0..3327.
+  const std::uint8_t* highestOfRow(int y) const { return highest_.data() + PixelIndex(0, y); }
 
  private:
   static std::size_t PixelIndex(int x, int y) {
@@ -75,6 +77,10 @@ class ObjectDensity {
 // across the threads. Throws RunError naming the kind and file when a bitmap
 // cannot be read.
 void LoadObjectDensities(RunContext& run, ObjectDensity& density);
+
+// What this processor interleaves the densities of two to eight bitmaps with
+// (other counts are portable C++), for benchmarks to name.
+const char* DensityInterleaveInstructionSet();
 
 // How messages name the density bitmap of kind number `kind`.
 std::string DensityBitmapRole(int kind, const ObjectKind& entry);
