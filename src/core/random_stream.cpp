@@ -216,11 +216,33 @@ __attribute__((target("avx2"), always_inline)) inline __m256i MultiplyLow64(__m2
   return _mm256_add_epi64(_mm256_mul_epu32(a, bLow), _mm256_slli_epi64(cross, 32));
 }
 
-// Thirty-two draws a step in eight vectors of four, lane j of vector k
-// holding draw 8j + k, so that each draw's top byte is shifted straight to
-// its place in the output and the eight vectors combine by OR, and the low
-// draws marked on the way: about a quarter less time per draw than what the
-// compiler makes of the portable loop. `count` is a multiple of 64.
+// Where each of eight vectors of four draws puts its top bytes: vector k
+// holds draws k, 8 + k, 16 + k and 24 + k, so byte 7 of each 16-byte half goes
+// to byte k and byte 15 to byte 8 + k of that half; the others are zeroed.
+struct TopByteShuffles {
+  alignas(32) std::uint8_t index[8][32];
+};
+
+constexpr TopByteShuffles MakeTopByteShuffles() {
+  TopByteShuffles shuffles{};
+  for (int k = 0; k < 8; ++k) {
+    for (int at = 0; at < 32; ++at) {
+      const int inHalf = at % 16;
+      shuffles.index[k][at] = inHalf == k       ? 7
+                              : inHalf == 8 + k ? 15
+                                                : static_cast<std::uint8_t>(0x80);
+    }
+  }
+  return shuffles;
+}
+
+constexpr TopByteShuffles kTopByteShuffles = MakeTopByteShuffles();
+
+// Thirty-two draws a step in eight vectors of four, their top bytes moved to
+// their places by byte shuffles, which leave the ports of the multiplies and
+// shifts free, and combined by OR; the low draws are marked on the way. About
+// a third less time per draw than what the compiler makes of the portable
+// loop. `count` is a multiple of 32.
 template <bool kMarkLow>
 __attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::uint64_t first,
                                                        std::uint64_t stride, std::size_t count,
@@ -228,14 +250,15 @@ __attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::u
                                                        std::uint64_t* mask) {
   constexpr int kVectors = 8;
   const std::uint64_t apart = stride * RandomStream::kGamma;
-  const std::uint64_t start = key + (first + 1) * RandomStream::kGamma;
+  const __m256i lanes =
+      _mm256_set_epi64x(static_cast<long long>(24 * apart), static_cast<long long>(16 * apart),
+                        static_cast<long long>(8 * apart), 0);
+  const __m256i next = _mm256_set1_epi64x(static_cast<long long>(apart));
   __m256i counters[kVectors];
-  for (int k = 0; k < kVectors; ++k) {
-    counters[k] = _mm256_set_epi64x(static_cast<long long>(start + (24 + k) * apart),
-                                    static_cast<long long>(start + (16 + k) * apart),
-                                    static_cast<long long>(start + (8 + k) * apart),
-                                    static_cast<long long>(start + k * apart));
-  }
+  counters[0] = _mm256_add_epi64(
+      _mm256_set1_epi64x(static_cast<long long>(key + (first + 1) * RandomStream::kGamma)), lanes);
+  for (int k = 1; k < kVectors; ++k)
+    counters[k] = _mm256_add_epi64(counters[k - 1], next);
   const __m256i step = _mm256_set1_epi64x(static_cast<long long>(32 * apart));
   const __m256i mix1Low = _mm256_set1_epi64x(static_cast<long long>(kMix1 & 0xFFFFFFFFu));
   const __m256i mix1High = _mm256_set1_epi64x(static_cast<long long>(kMix1 >> 32));
@@ -249,13 +272,10 @@ __attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::u
       __m256i m = counters[k];
       m = MultiplyLow64(_mm256_xor_si256(m, _mm256_srli_epi64(m, 30)), mix1Low, mix1High);
       m = MultiplyLow64(_mm256_xor_si256(m, _mm256_srli_epi64(m, 27)), mix2Low, mix2High);
-      // Mix's last step leaves the top byte as it is; it goes to byte k.
-      const __m256i top =
-          k == kVectors - 1
-              ? _mm256_and_si256(m, _mm256_set1_epi64x(static_cast<long long>(0xFFull << 56)))
-              : _mm256_and_si256(_mm256_srli_epi64(m, 56 - 8 * k),
-                                 _mm256_set1_epi64x(static_cast<long long>(0xFFull << (8 * k))));
-      all = _mm256_or_si256(all, top);
+      // Mix's last step leaves the top byte as it is.
+      const __m256i index =
+          _mm256_load_si256(reinterpret_cast<const __m256i*>(kTopByteShuffles.index[k]));
+      all = _mm256_or_si256(all, _mm256_shuffle_epi8(m, index));
       counters[k] = _mm256_add_epi64(counters[k], step);
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), all);
@@ -264,7 +284,7 @@ __attribute__((target("avx2"))) void TopBytesAvx2Steps(std::uint64_t key, std::u
       const auto notBelow = static_cast<std::uint32_t>(_mm256_movemask_epi8(
           _mm256_cmpeq_epi8(_mm256_subs_epu8(limit, all), _mm256_setzero_si256())));
       bits |= static_cast<std::uint64_t>(~notBelow) << (i % 64);
-      if (i % 64 == 32) {
+      if (i % 64 == 32 || i + 32 == count) {
         mask[i / 64] = bits;
         bits = 0;
       }
@@ -295,12 +315,20 @@ bool TopBytesVectorised(std::uint64_t key, std::uint64_t first, std::uint64_t st
     return false;
   std::size_t done = 0;
   if (available == VectorDraws::kAvx2) {
-    done = count / 64 * 64;
-    TopBytesAvx2Steps<kMarkLow>(key, first, stride, done, bound, out, mask);
+    // A last half step of 16 draws costs the portable loop less than a whole one.
+    done = count / 32 * 32;
+    if (done > 0)
+      TopBytesAvx2Steps<kMarkLow>(key, first, stride, done, bound, out, mask);
     if (done < count) {
       TopBytesPortable(key, first + done * stride, stride, count - done, out + done);
-      if constexpr (kMarkLow)
-        MarkLowDraws(out + done, count - done, bound, mask + done / 64);
+      if constexpr (kMarkLow) {
+        std::uint64_t tail = 0;
+        MarkLowDraws(out + done, count - done, bound, &tail);
+        if (done % 64 == 0)
+          mask[done / 64] = tail;
+        else
+          mask[done / 64] |= tail << 32;
+      }
     }
     return true;
   }

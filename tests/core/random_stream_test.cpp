@@ -93,11 +93,9 @@ TEST(RandomStream, StridedTopBytesAndLowMaskEqualSingleDraws) {
     std::size_t count;
     std::uint8_t bound;
   };
-  const Case cases[] = {{0, 1, 64, 3},
-                        {5, 6, 16, 3},
-                        {40, 12, 48, 128},
-                        {123456789, 255, 80, 1},
-                        {(1ull << 40) + 3, 7919, 1024, 255}};
+  const Case cases[] = {{0, 1, 64, 3},           {5, 6, 16, 3},
+                        {40, 12, 48, 128},       {7, 5, 96, 40},
+                        {123456789, 255, 80, 1}, {(1ull << 40) + 3, 7919, 1024, 255}};
   RandomStream random;
   random.seed(31);
   std::vector<std::uint8_t> bytes(1024);
