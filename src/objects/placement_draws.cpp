@@ -174,21 +174,29 @@ void PlacementDraws::draw(int y, int from, const DrawSettings& settings, std::ui
   row.counterStart = counter;
   row.from = from;
   row.attempts.clear();
-  row.pixelEnd.clear();
-  row.counterAfter.clear();
+  const auto pixels = static_cast<std::size_t>(std::max(0, settings.x2 - from + 1));
+  row.pixelEnd.resize(pixels);
+  row.counterAfter.resize(pixels);
   counter_ = counter;
+  const std::uint8_t* highest = density_.highestOfRow(y);
   for (int x = from; x <= settings.x2; ++x) {
+    const auto i = static_cast<std::size_t>(x - from);
+    // Most pixels of a world have no kind that can be a candidate: their
+    // draws are skipped unseen, in a loop of their own.
+    if (highest[x] < lowestQualifyingDensity_) {
+      counter_ += drawsPerPixel_;
+      row.pixelEnd[i] = static_cast<std::uint32_t>(row.attempts.size());
+      row.counterAfter[i] = counter_;
+      continue;
+    }
     drawPixel(x, y, row);
-    row.pixelEnd.push_back(static_cast<std::uint32_t>(row.attempts.size()));
-    row.counterAfter.push_back(counter_);
+    row.pixelEnd[i] = static_cast<std::uint32_t>(row.attempts.size());
+    row.counterAfter[i] = counter_;
   }
 }
 
+// A pixel where some kind can be a candidate.
 void PlacementDraws::drawPixel(int x, int y, RowAttempts& row) {
-  if (density_.highest(x, y) < lowestQualifyingDensity_) {
-    counter_ += drawsPerPixel_;  // no kind can be a candidate: skip the draws unseen
-    return;
-  }
   const std::uint8_t* densities = density_.pixel(x, y);
   // Neighbouring pixels mostly share their densities, and with them the limits.
   if (!limitsValid_ || !SameBytes(densities, layerDensities_.data(), layerDensities_.size()))
