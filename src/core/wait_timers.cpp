@@ -41,6 +41,9 @@ const char* WaitPlaceName(WaitPlace place) {
       "band buffer",
       "bands written",
       "band writer idle",
+      "cell take",
+      "cells ahead full",
+      "objects row take",
   };
   return kNames[static_cast<std::size_t>(place)];
 }

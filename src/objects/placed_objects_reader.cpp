@@ -34,34 +34,51 @@ PlacedObjectsReader::PlacedObjectsReader(std::filesystem::path objectsFile, int 
                                           platform::OpenMode::Read, "read")),
       kindCount_(kindCount),
       band_(std::make_unique<Band>()) {
-  // One band ahead: the reading thread, the busier of the two, then never
-  // waits for the caller, and a third band would only hold memory.
-  if (readBandsAhead && file_.isOpen())
-    bandsAhead_ = std::make_unique<SequenceAhead<Band>>(1);
+  // Two threads, each one band ahead: reading is the busiest part of writing
+  // the plugin, and a third band would only hold memory.
+  if (readBandsAhead && file_.isOpen()) {
+    for (auto& sequence : bandsAhead_)
+      sequence = std::make_unique<SequenceAhead<Band>>(1, WaitPlace::kObjectsRowTaken);
+  }
 }
 
 void PlacedObjectsReader::enterBand(int row) {
   bandRow_ = -1;  // until the band is in, should reading it fail
-  if (!bandsAhead_) {
+  listData();
+  if (!bandsAhead_[0]) {
     loadBand(row, *band_);
     bandRow_ = row;
     return;
   }
-  if (!bandsAhead_->running() || bandsAhead_->next() != row) {
-    bandsAhead_->start(row, kCellsPerSide - 1,
-                       [this](int next, Band& band) { loadBand(next, band); });
-  }
-  // Handed back before the next is taken, so that the thread makes the band
-  // after it in this one's memory: two bands at a time, not three.
+  // Bands of even rows come from one thread, of odd rows from the other.
+  const auto readFrom = [this](int first) {
+    SequenceAhead<Band>& sequence = *bandsAhead_[first % 2];
+    if (first < kCellsPerSide && (!sequence.running() || sequence.next() != first / 2)) {
+      const int parity = first % 2;
+      sequence.start(first / 2, (kCellsPerSide - 1 - parity) / 2,
+                     [this, parity](int half, Band& band) { loadBand(2 * half + parity, band); });
+    }
+  };
+  readFrom(row);
+  readFrom(row + 1);
+  // Handed back before the next is taken, so that each thread makes the band
+  // after it in this one's memory.
   if (band_)
-    bandsAhead_->recycle(std::move(band_));
-  band_ = bandsAhead_->take();
+    bandsAhead_[row % 2]->recycle(std::move(band_));
+  band_ = bandsAhead_[row % 2]->take();
   bandRow_ = row;
 }
 
-// Runs on the read-ahead thread when there is one: it touches only `band`
-// and the file, which nothing else reads meanwhile.
-void PlacedObjectsReader::loadBand(int row, Band& band) {
+void PlacedObjectsReader::listData() {
+  if (dataListed_ || !file_.isOpen())
+    return;
+  dataRanges_ = file_.dataRanges(0, file_.size());
+  dataListed_ = true;
+}
+
+// Runs on a read-ahead thread when there are some: it touches only `band`
+// and reads the file and its listed data, which nothing changes meanwhile.
+void PlacedObjectsReader::loadBand(int row, Band& band) const {
   band.cells.resize(kCellsPerSide);
   for (std::vector<Anchor>& anchors : band.cells)
     anchors.clear();
@@ -69,10 +86,6 @@ void PlacedObjectsReader::loadBand(int row, Band& band) {
   band.refusal.clear();
   if (!file_.isOpen())
     return;
-  if (!dataListed_) {
-    dataRanges_ = file_.dataRanges(0, file_.size());
-    dataListed_ = true;
-  }
   for (int first = 0; first < kSubCellsPerCellSide; first += kSliceRows) {
     readSlice(row, first, band);
     scanSlice(row, first, band);

@@ -22,7 +22,7 @@ class PlacedObjectsReader {
 
   // A missing file holds no objects anywhere. Anchors of a kind above
   // `kindCount` are refused: the file is from another run. With
-  // `readBandsAhead`, the next row of cells is read on a thread of its own
+  // `readBandsAhead`, the next rows of cells are read on threads of their own
   // while this one's cells are scanned.
   PlacedObjectsReader(std::filesystem::path objectsFile, int kindCount,
                       bool readBandsAhead = false);
@@ -49,7 +49,8 @@ class PlacedObjectsReader {
   };
 
   void enterBand(int row);
-  void loadBand(int row, Band& band);
+  void listData();
+  void loadBand(int row, Band& band) const;
   // Sub-cell rows `first` .. of band `row`, as many as a slice holds.
   void readSlice(int row, int first, Band& band) const;
   // Adds the slice's anchors to the cells before band.refusedColumn, and
@@ -60,15 +61,16 @@ class PlacedObjectsReader {
 
   PositionedFile file_;
   int kindCount_;
-  // The file's stretches of data, listed by the first band read, which is
-  // the only one being read then: asking where a hole starts makes the
-  // system walk the cached pages up to it, which in a densely placed file
-  // means its whole rest, so band by band it would walk the file 52 times.
+  // The file's stretches of data, listed once before the first band is read:
+  // asking where a hole starts makes the system walk the cached pages up to
+  // it, which in a densely placed file means its whole rest, so band by band
+  // it would walk the file 52 times.
   bool dataListed_ = false;
   std::vector<PositionedFile::Range> dataRanges_;
   std::unique_ptr<Band> band_;  // of bandRow_
   int bandRow_ = -1;
-  std::unique_ptr<SequenceAhead<Band>> bandsAhead_;  // last: stops before what it uses goes
+  // Bands of even and of odd rows; last: they stop before what they use goes.
+  std::unique_ptr<SequenceAhead<Band>> bandsAhead_[2];
 };
 
 }  // namespace brackwyn

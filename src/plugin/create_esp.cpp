@@ -42,6 +42,7 @@
 #include "core/run_error.hpp"
 #include "core/sequence_ahead.hpp"
 #include "core/thread_count.hpp"
+#include "core/wait_timers.hpp"
 #include "core/whole_file.hpp"
 #include "land/cell_normals.hpp"
 #include "model/control_names.hpp"
@@ -211,7 +212,8 @@ class EncodedCells {
   std::unique_ptr<EncodedCell> current_ = std::make_unique<EncodedCell>();
   int aheadState_ = 0;
   bool lastHasReferences_ = false;
-  SequenceAhead<EncodedCell> ahead_{kCellsAhead};  // last: stops before what it uses goes
+  // Last: stops before what it uses goes.
+  SequenceAhead<EncodedCell> ahead_{kCellsAhead, WaitPlace::kCellTaken, WaitPlace::kCellsAheadFull};
 };
 
 // The cells whose decoded heights are all at the sea floor, -2048 units.
