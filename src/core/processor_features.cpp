@@ -74,6 +74,16 @@ std::string ProcessorCapError(const char* setting) {
   return message + ", or leave it unset to use everything the processor offers.";
 }
 
+const char* VbmiAvx2OrPortableName() {
+#if defined(__GNUC__) && defined(__x86_64__)
+  if (HasAvx512Vbmi())
+    return "AVX-512 with VBMI";
+  if (HasAvx2())
+    return "AVX2";
+#endif
+  return "portable C++";
+}
+
 void CheckProcessorCap() {
   std::string message = ProcessorCapError(std::getenv("BRACKWYN_CPU"));
   if (!message.empty())

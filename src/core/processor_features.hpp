@@ -42,6 +42,11 @@ std::string ProcessorCapError(const char* setting);
 // BRACKWYN_CPU.
 void CheckProcessorCap();
 
+// How benchmarks name the path that a step with one for AVX-512 VBMI, one for
+// AVX2 and a portable one takes here: "AVX-512 with VBMI", "AVX2" or
+// "portable C++".
+const char* VbmiAvx2OrPortableName();
+
 inline bool HasSsse3() {
   return UsableInstructionSets() >= InstructionSets::kSsse3;
 }

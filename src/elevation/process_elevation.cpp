@@ -401,13 +401,7 @@ void MapHeightmap(RunContext& run) {
 }  // namespace
 
 const char* MergeInstructionSet() {
-#if defined(BRACKWYN_X86_PERMUTE)
-  if (HasAvx512Vbmi())
-    return "AVX-512 with VBMI";
-  if (HasAvx2())
-    return "AVX2";
-#endif
-  return "portable C++";
+  return VbmiAvx2OrPortableName();
 }
 
 void ProcessElevation(RunContext& run) {

@@ -178,13 +178,7 @@ class InterleaveShuffles {
 }  // namespace
 
 const char* DensityInterleaveInstructionSet() {
-#if defined(BRACKWYN_X86_PERMUTE)
-  if (HasAvx512Vbmi())
-    return "AVX-512 with VBMI";
-  if (HasAvx2())
-    return "AVX2";
-#endif
-  return "portable C++";
+  return VbmiAvx2OrPortableName();
 }
 
 void ObjectDensity::interleaveRows(int begin, int end) {
