@@ -25,15 +25,6 @@
 #include "pipeline/work_files.hpp"
 
 namespace brackwyn::bench {
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-}  // namespace
 
 MeasuredRun RunOnce(const std::filesystem::path& world,
                     const std::function<void(WindowModel&)>& configure,

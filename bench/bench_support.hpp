@@ -2,6 +2,7 @@
 // a world folder, peak memory of a run in a child process, and the floor.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,6 +11,12 @@
 #include "pipeline/pipeline.hpp"
 
 namespace brackwyn::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 struct MeasuredRun {
   double wallSeconds = 0;

@@ -111,13 +111,13 @@ double DrawSeconds(RunContext& run) {
   PlacementDraws draws(density, stream.key());
   RowAttempts row;
   std::uint64_t counter = stream.position();
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = bench::Clock::now();
   for (int y = setting(control::txtConfineObjectsY1); y <= setting(control::txtConfineObjectsY2);
        ++y) {
     draws.draw(y, settings.x1, settings, counter, row);
     counter = row.counterAfter.back();
   }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return bench::SecondsSince(start);
 }
 
 void ConfigureScenario(WindowModel& window, const Scenario& scenario) {

@@ -24,16 +24,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using brackwyn::bench::Clock;
+using brackwyn::bench::SecondsSince;
 
 class SilentPresenter : public brackwyn::gui::MessagePresenter {
  public:
   void present(QWidget*, brackwyn::MessageKind, const QString&, const QString&) override {}
 };
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 bool gObjects = false;
 

@@ -180,16 +180,13 @@ void PlacementDraws::draw(int y, int from, const DrawSettings& settings, std::ui
   counter_ = counter;
   const std::uint8_t* highest = density_.highestOfRow(y);
   for (int x = from; x <= settings.x2; ++x) {
-    const auto i = static_cast<std::size_t>(x - from);
     // Most pixels of a world have no kind that can be a candidate: their
-    // draws are skipped unseen, in a loop of their own.
-    if (highest[x] < lowestQualifyingDensity_) {
+    // draws are skipped unseen, here rather than in a call per pixel.
+    if (highest[x] < lowestQualifyingDensity_)
       counter_ += drawsPerPixel_;
-      row.pixelEnd[i] = static_cast<std::uint32_t>(row.attempts.size());
-      row.counterAfter[i] = counter_;
-      continue;
-    }
-    drawPixel(x, y, row);
+    else
+      drawPixel(x, y, row);
+    const auto i = static_cast<std::size_t>(x - from);
     row.pixelEnd[i] = static_cast<std::uint32_t>(row.attempts.size());
     row.counterAfter[i] = counter_;
   }
